@@ -9,6 +9,7 @@ packages=(
   openssl nginx apache2-utils
   clang libclang-rt-14-dev
   xvfb xauth imagemagick
+  python3 time curl
 )
 
 missing=()
