@@ -105,7 +105,8 @@ std::optional<bool> ParseBoolText(std::string_view text)
 std::optional<int> ParseIntText(std::string_view text)
 {
     text = trimBlanks(text);
-    if (!text.empty() && text.front() == '+')
+    // from_chars takes a "-" but no "+"; a "+" must not let a second sign through.
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
         text.remove_prefix(1);
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
