@@ -8,5 +8,5 @@
 // to the control characters of the same value).
 std::u16string widenSystemCodePage(std::string_view bytes);
 
-// Stored title bytes decoded as UTF-8 for display.
+// Stored title bytes decoded as UTF-8 for display (Utf8ToWide).
 std::u16string titleToWide(std::string_view bytes);
