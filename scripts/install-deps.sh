@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libcurl4-openssl-dev
+  qt6-base-dev libgl-dev libcurl4-openssl-dev libssl-dev
   libgtest-dev libgmock-dev
   openssl nginx apache2-utils
   clang libclang-rt-14-dev
