@@ -42,4 +42,6 @@ public:
     virtual bool diagnosticsOn() const { return false; }
     virtual void setStateHistogram(const std::vector<std::string>& lines) {}
     virtual void showActiveUrls(const std::vector<std::string>& lines) {}
+    // Empties the "Active URLs" list without showing it (a new scan starts).
+    virtual void clearActiveUrls() {}
 };

@@ -1,0 +1,52 @@
+#include "crawl/linkscope.h"
+
+#include "crawl/combineurl.h"
+#include "crawl/crawldata.h"
+#include "crawl/urisplit.h"
+
+namespace {
+
+std::string withoutFirstWww(std::string host)
+{
+    const auto www = host.find("www.");
+    if (www != std::string::npos)
+        host.erase(www, 4);
+    return host;
+}
+
+} // namespace
+
+bool admitUrl(CrawlData& data, bool stayInPath, std::string url)
+{
+    std::string spaced;
+    spaced.reserve(url.size());
+    for (char c : url) {
+        if (c == ' ')
+            spaced += "%20";
+        else
+            spaced += c;
+    }
+    url = std::move(spaced);
+
+    const std::string host = SplitUri(url).host;
+    // A URL without a host ("mailto:", "javascript:") is never on the site, even in a list scan
+    // where the start host is empty too.
+    if (host.empty() || withoutFirstWww(host) != withoutFirstWww(data.StartHost))
+        return false;
+    if (data.Seen.contains(url) || data.Queue.contains(url))
+        return false;
+    if (stayInPath && url.compare(0, data.StartPrefix.size(), data.StartPrefix) != 0)
+        return false;
+    return data.Queue.add(url);
+}
+
+std::optional<std::string> resolveLocation(const std::string& requestUrl, const std::string& value)
+{
+    if (value.find("://") != std::string::npos)
+        return value;
+    // A relative target belongs to the request's own URL, port and directory included.
+    std::optional<std::string> combined = CombineUrl(requestUrl, value);
+    if (!combined || combined->empty())
+        return std::nullopt;
+    return combined;
+}
