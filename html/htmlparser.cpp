@@ -113,7 +113,7 @@ void HtmlParser::ParseDocument(std::string_view text) {
   // "/<>" and not the first byte of any lexeme. Runs of them are copied in one go.
   std::array<bool, 256> plain{};
   for (int c = 0; c < 256; ++c) {
-    plain[c] = c != '/' && c != '<' && c != '>' && m_checker.Passive(static_cast<unsigned char>(c));
+    plain[c] = m_bulkScan && c != '/' && c != '<' && c != '>' && m_checker.Passive(static_cast<unsigned char>(c));
   }
 
   const char* const s = text.data();

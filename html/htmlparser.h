@@ -121,6 +121,10 @@ class HtmlParser {
   virtual void RegisterLexems(TagLexemChecker& checker);
   virtual void ResetResults();
 
+  // Ordinary bytes are normally copied in runs; the byte-at-a-time path stays selectable so
+  // that tests can hold the fast path against it.
+  void SetBulkScan(bool on) { m_bulkScan = on; }
+
  private:
   friend class HtmlTag;
   friend class HtmlForm;
@@ -169,6 +173,7 @@ class HtmlParser {
   std::size_t m_tagStart = 0;  // 0-based index of the '<' that opened the current tag
   bool m_parsing = false;
   bool m_closing = false;
+  bool m_bulkScan = true;
 
   // Recycled objects: per kind, the first m_poolUsed[k] entries belong to the current parse.
   std::array<std::vector<std::unique_ptr<HtmlTag>>, kHtmlTagKindCount> m_pool;
