@@ -66,12 +66,13 @@ protected:
     static CurlClientFactory& factory() { return *s_factory; }
     static inline std::unique_ptr<CurlClientFactory> s_factory;
 
-    std::unique_ptr<Exchange> make(const std::string& url, const std::string& version = "1.1")
+    std::unique_ptr<Exchange> make(const std::string& url, const std::string& version = "1.1",
+                                   const std::string& agent = kAgent)
     {
         auto exchange = std::make_unique<Exchange>();
         HttpRequestSettings settings;
         settings.url = url;
-        settings.userAgent = kAgent;
+        settings.userAgent = agent;
         settings.httpVersion = version;
         exchange->client = factory().create(settings, 7, exchange->body, exchange->listener);
         return exchange;
@@ -99,20 +100,25 @@ protected:
 TEST_F(CurlClientTest, SendsExactlyTheExpectedRequest)
 {
     server.setPage("/dir/page.html?q=1&r=two", "<html></html>");
-    for (const std::string version : {"1.0", "1.1"}) {
-        SCOPED_TRACE(version);
+    struct Row {
+        std::string version;
+        std::string agent;
+    } rows[] = {{"1.0", kAgent}, {"1.1", kAgent}, {"1.1", "Mozilla/4.0 (compatible; x)"}, {"1.0", ""}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.version + " " + row.agent);
         const std::size_t before = server.requestCount();
-        auto exchange = fetch(server.url("/dir/page.html?q=1&r=two#frag"), version);
+        auto exchange = make(server.url("/dir/page.html?q=1&r=two#frag"), row.version, row.agent);
+        exchange->client->getAsync();
+        waitDone(*exchange);
         ASSERT_EQ(exchange->listener.count(Event::Done), 1);
         const auto records = server.requests();
         ASSERT_EQ(records.size(), before + 1);
+        // An empty agent goes out as a bare field name.
+        const std::string agentLine = row.agent.empty() ? std::string("User-Agent:") : "User-Agent: " + row.agent;
         EXPECT_EQ(records.back().request,
-                  "GET /dir/page.html?q=1&r=two HTTP/" + version +
-                      "\r\n"
-                      "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
-                      "User-Agent: TarnwickTest/1.0\r\n"
-                      "Host: 127.0.0.1:" +
-                      std::to_string(server.port()) + "\r\n\r\n");
+                  "GET /dir/page.html?q=1&r=two HTTP/" + row.version + "\r\n" +
+                      "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n" + agentLine + "\r\n" +
+                      "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n\r\n");
     }
 }
 
@@ -432,6 +438,39 @@ TEST_F(CurlClientTest, AbortFromHeaderLineEndsTheTransfer)
     EXPECT_EQ(exchange->listener.count(Event::Done), 1);
 }
 
+TEST_F(CurlClientTest, RequestDoneWaitsForTheBodyEndedHandler)
+{
+    server.setPage("/p", "<html><a href=x>x</a></html>");
+    auto exchange = make(server.url("/p"));
+    bool doneDuringBodyEnd = false;
+    struct PumpingListener : RecordingListener {
+        bool* doneDuringBodyEnd = nullptr;
+        void httpBodyEnd(HttpClient& client) override
+        {
+            RecordingListener::httpBodyEnd(client);
+            // Page reading yields to the event loop and may be cut short meanwhile.
+            for (int i = 0; i < 20; ++i) {
+                QCoreApplication::processEvents();
+                QTest::qWait(2);
+            }
+            client.abort();
+            QCoreApplication::processEvents();
+            *doneDuringBodyEnd = count(Event::Done) > 0;
+        }
+    };
+    PumpingListener listener;
+    listener.doneDuringBodyEnd = &doneDuringBodyEnd;
+    HttpRequestSettings settings;
+    settings.url = server.url("/p");
+    auto client = factory().create(settings, 1, exchange->body, listener);
+    client->getAsync();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listener.count(Event::Done) > 0; }, 15000));
+    QTest::qWait(50);
+    EXPECT_FALSE(doneDuringBodyEnd);
+    EXPECT_EQ(listener.count(Event::BodyEnd), 1);
+    EXPECT_EQ(listener.count(Event::Done), 1);
+}
+
 TEST_F(CurlClientTest, BodyIsCappedAndReportedComplete)
 {
     const std::string huge(CurlClient::kMaxBodySize + 1024 * 1024, 'a');
@@ -497,7 +536,7 @@ TEST(CurlClientHttpsTest, TlsHandshakeFailureIsA404)
     exchange.client->getAsync();
     ASSERT_TRUE(QTest::qWaitFor([&] { return exchange.listener.count(Event::Done) > 0; }, 15000));
     EXPECT_EQ(exchange.client->statusCode(), 404);
-    EXPECT_NE(exchange.client->reasonPhrase().find("(Error #"), std::string::npos);
+    EXPECT_NE(exchange.client->reasonPhrase().find("(Error #"), std::string::npos) << exchange.client->reasonPhrase();
 }
 
 } // namespace
