@@ -1,5 +1,6 @@
 #include "html/htmlparser.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -74,10 +75,14 @@ std::unique_ptr<HtmlTag> newObject(HtmlTagKind kind) {
 bool isEmptyElementName(std::string_view name) {
   while (!name.empty() && static_cast<unsigned char>(name.front()) <= ' ') name.remove_prefix(1);
   while (!name.empty() && static_cast<unsigned char>(name.back()) <= ' ') name.remove_suffix(1);
-  for (std::string_view n : {"br", "input", "select", "textarea", "frame", "iframe", "img", "!doctype"}) {
-    if (SameTextAscii(name, n)) return true;
+  switch (name.size()) {
+    case 2: return SameTextAscii(name, "br");
+    case 3: return SameTextAscii(name, "img");
+    case 5: return SameTextAscii(name, "input") || SameTextAscii(name, "frame");
+    case 6: return SameTextAscii(name, "select") || SameTextAscii(name, "iframe");
+    case 8: return SameTextAscii(name, "textarea") || SameTextAscii(name, "!doctype");
+    default: return false;
   }
-  return false;
 }
 
 }  // namespace
@@ -137,7 +142,7 @@ void HtmlParser::ParseDocument(std::string_view text) {
       continue;
     }
 
-    const int answer = m_checker.Check(lowerAscii(c));
+    const int answer = m_checker.Passive(c) ? TagLexemChecker::kNone : m_checker.Check(lowerAscii(c));
     if (answer == TagLexemChecker::kOpened && !skipping) {
       // The byte that completes "<!--" or "<script" still belongs to the tag's name.
       m_tagBuf.push_back(static_cast<char>(c));
@@ -236,7 +241,10 @@ HtmlTag* HtmlParser::BuildTag(std::string_view tagText, HtmlTag* enclosing, int 
   }
 
   std::string_view source = tagText;
-  if (tagText.find_first_of("\t\r\n") != std::string_view::npos) {
+  const bool hasBreaks = std::any_of(tagText.begin(), tagText.end(), [](char ch) {
+    return ch == '\t' || ch == '\r' || ch == '\n';
+  });
+  if (hasBreaks) {
     m_sourceBuf.clear();
     for (char ch : tagText) {
       if (ch != '\t' && ch != '\r' && ch != '\n') m_sourceBuf.push_back(ch);

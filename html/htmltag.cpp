@@ -4,8 +4,6 @@
 
 namespace {
 
-unsigned char lowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
 const std::string kEmpty;
 
 bool isFormControlName(std::string_view name) {
@@ -13,14 +11,6 @@ bool isFormControlName(std::string_view name) {
 }
 
 }  // namespace
-
-bool SameTextAscii(std::string_view a, std::string_view b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(static_cast<unsigned char>(a[i])) != lowerAscii(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 const HtmlAttribute* HtmlTag::FindAttribute(std::string_view name) const {
   for (const HtmlAttribute* attr : m_attrList) {

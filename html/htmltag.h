@@ -2,6 +2,7 @@
 // The objects an HtmlParser hands out: one per tag, text run or (optionally) closing tag.
 // They are recycled by the parser that made them, so they stay valid only until its next parse.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,8 +44,19 @@ using HtmlTableRowList = std::vector<HtmlTableRow*>;
 using HtmlTableCellList = std::vector<HtmlTableCell*>;
 using HtmlAttributeList = std::vector<HtmlAttribute*>;
 
-// ASCII-only case-insensitive equality, the comparison HTML names use throughout.
-bool SameTextAscii(std::string_view a, std::string_view b) noexcept;
+// ASCII-only case-insensitive equality, the comparison HTML names use throughout. Inline,
+// because the tokenizer calls it for nearly every tag with a literal it can fold.
+inline bool SameTextAscii(std::string_view a, std::string_view b) noexcept {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<unsigned char>(a[i]);
+    auto y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
+    if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
+    if (x != y) return false;
+  }
+  return true;
+}
 
 class HtmlTag {
  public:

@@ -19,30 +19,3 @@ void TagLexemChecker::Clear() {
   m_starts.fill(false);
   m_idle = true;
 }
-
-// A mismatch restarts the lexeme without trying the current byte against its first
-// character again; "<<!--" is therefore not a comment opener.
-bool TagLexemChecker::step(Lexem& lexem, unsigned char c) {
-  const std::string& t = lexem.text;
-  if (lexem.counter > t.size() || static_cast<unsigned char>(t[lexem.counter - 1]) != c) {
-    lexem.counter = 1;
-    return false;
-  }
-  ++lexem.counter;
-  return lexem.counter > t.size();
-}
-
-int TagLexemChecker::Check(unsigned char lower) {
-  bool opened = false;
-  bool closed = false;
-  bool idle = true;
-  for (std::size_t i = 0; i < m_open.size(); ++i) {
-    opened |= step(m_open[i], lower);
-    closed |= step(m_close[i], lower);
-    idle = idle && m_open[i].counter == 1 && m_close[i].counter == 1;
-  }
-  m_idle = idle;
-  if (closed) return kClosed;
-  if (opened) return kOpened;
-  return kNone;
-}
