@@ -60,6 +60,14 @@ CrawlController::CrawlController(CrawlScreen& screen, HttpClientFactory& factory
     setWorkingSettings(settings.working());
     m_timer2.setInterval(kWatchdogIntervalMs);
     m_timer4.setInterval(kAbortAndContinueIntervalMs);
+    for (int i = 1; i <= kSlotCount; ++i) {
+        auto parser = std::make_unique<HtmlParser>();
+        parser->ParseMethod = HtmlParseMethod::pmAll;
+        parser->Tag = i;
+        parser->OnParseLink = [this](HtmlParser& sender, const HtmlLink& link) { HtmlParser1ParseLink(sender, link); };
+        parser->OnParseTag = [this](HtmlParser& sender, const HtmlTag& tag) { HtmlParser1ParseTag(sender, tag); };
+        m_data.slot(i).Parser = std::move(parser);
+    }
     connect(&m_timer2, &QTimer::timeout, this, &CrawlController::Timer2Timer);
     connect(&m_timer4, &QTimer::timeout, this, &CrawlController::Timer4Timer);
 }

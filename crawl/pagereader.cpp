@@ -2,9 +2,50 @@
 // title events feed the queue and the slot's title.
 #include "crawl/pagereader.h"
 
+#include "crawl/combineurl.h"
 #include "crawl/crawlcontroller.h"
+#include "html/charsets.h"
+#include "html/textconv.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+
+namespace {
+
+// Every occurrence of `from` (ignoring case) replaced by `to`, left to right, never rescanning
+// replaced text.
+std::string replaceNoCase(const std::string& text, std::string_view from, std::string_view to)
+{
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (startsWithNoCase(std::string_view(text).substr(i), from)) {
+            out += to;
+            i += from.size();
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+std::string replaceExact(const std::string& text, std::string_view from, std::string_view to)
+{
+    std::string out;
+    std::size_t i = 0;
+    while (true) {
+        const auto hit = text.find(from, i);
+        if (hit == std::string::npos)
+            break;
+        out.append(text, i, hit - i);
+        out += to;
+        i = hit + from.size();
+    }
+    out.append(text, i, std::string::npos);
+    return out;
+}
+
+} // namespace
 
 std::string pageText(std::string_view body)
 {
@@ -39,8 +80,8 @@ void CrawlController::ReadPage(int slotNumber)
             trequest& slot;
             ~ParsingGuard() { slot.Parsing = false; }
         } guard{slot};
-        const std::string text = pageText(slot.Body);
-        (void)text;
+        slot.ParseScan = m_scanGeneration;
+        slot.Parser->ParseDocument(pageText(slot.Body));
     }
     if (slot.DonePending)
         finishDeferredDone(slotNumber);
@@ -60,4 +101,67 @@ void CrawlController::finishDeferredDone(int slotNumber)
                 RequestDone(*current.Client);
         },
         Qt::QueuedConnection);
+}
+
+void CrawlController::HtmlParser1ParseLink(HtmlParser& sender, const HtmlLink& link)
+{
+    // Keep the screen and the other clients alive on pages with thousands of links.
+    if (++m_linkCounter > 10) {
+        QCoreApplication::processEvents();
+        m_linkCounter = 0;
+    }
+    const int number = sender.Tag;
+    if (number < 1 || number > kSlotCount)
+        return;
+    const trequest& slot = m_data.slot(number);
+    // An abort or a new scan while this page was being read: its links belong to no scan.
+    if (m_data.AbortRequested || slot.ParseScan != m_scanGeneration)
+        return;
+
+    std::optional<std::string> combined = CombineUrl(slot.Url, link.Href());
+    if (!combined)
+        return;
+    std::string url = std::move(*combined);
+    const auto hash = url.find('#');
+    if (hash != std::string::npos)
+        url.erase(hash);
+    url = replaceExact(url, "&amp;", "&");
+    if (m_settings.maxLengthOn && url.size() > static_cast<std::size_t>(m_settings.maxLength))
+        return;
+    if (m_settings.exclusionsOn) {
+        for (const std::string& excluded : m_settings.exclusions) {
+            if (!excluded.empty() && containsNoCase(url, excluded))
+                return;
+        }
+    }
+    AdmitUrl(url);
+}
+
+void CrawlController::HtmlParser1ParseTag(HtmlParser& sender, const HtmlTag& tag)
+{
+    const HtmlTag* enclosing = tag.Enclosing();
+    if (enclosing == nullptr || enclosing->TagName() != "title")
+        return;
+    const int number = sender.Tag;
+    if (number < 1 || number > kSlotCount)
+        return;
+    trequest& slot = m_data.slot(number);
+
+    int codePage = 0;
+    if (slot.Client) {
+        const std::string& contentType = slot.Client->contentType();
+        const auto charset = contentType.find("charset=");
+        if (charset != std::string::npos)
+            codePage = LookupCodePage(std::string_view(contentType).substr(charset + 8));
+    }
+    std::string title = HtmlParser::InnerTextOf(tag);
+    if (codePage != 0)
+        title = CodePageToUtf8(title, codePage);
+    title = DecodeReferences8(title);
+    title = replaceNoCase(title, "&amp;", "&");
+    title = replaceNoCase(title, "&apos;", "'");
+    title = replaceNoCase(title, "&quot;", "\"");
+    title = replaceNoCase(title, "&gt;", ">");
+    title = replaceNoCase(title, "&lt;", "<");
+    slot.Title = std::move(title);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "crawl/httpclient.h"
+#include "html/htmlparser.h"
 
 #include <cstdint>
 #include <memory>
@@ -24,8 +25,11 @@ struct trequest {
     bool Attachment = false;
     bool TimedOut = false;
     std::string Body;       // receive buffer, filled by the client
+    std::unique_ptr<HtmlParser> Parser; // the slot's own tokenizer; its Tag is the slot number
 
     // A completion that arrived while the body was still being parsed; handled when the
     // parse ends, so that a page's links are queued before its row is made.
     bool DonePending = false;
+    // The scan a parse belongs to; links of a page whose scan has ended are not queued.
+    uint64_t ParseScan = 0;
 };

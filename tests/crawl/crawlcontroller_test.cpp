@@ -1,6 +1,4 @@
-#include "crawl/crawlcontroller.h"
-
-#include "fakecrawl.h"
+#include "crawlfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,55 +6,6 @@
 #include <map>
 #include <stdexcept>
 
-namespace {
-
-const std::string kSite = "http://site.test/";
-
-class Crawl : public ::testing::Test {
-protected:
-    void SetUp() override { make(); }
-
-    void make(int connections = 10)
-    {
-        controller = std::make_unique<CrawlController>(screen, factory, settings);
-        WorkingSettings working;
-        working.Connections = connections;
-        controller->setWorkingSettings(working);
-        // Timers never fire on their own; tests tick them explicitly.
-        controller->setTimerIntervals(1'000'000, 1'000'000);
-        controller->setTickSource([this] { return clock; });
-    }
-
-    void start(const std::string& url)
-    {
-        screen.startUrl = url;
-        controller->Button1Click();
-    }
-
-    bool finish() { return spinUntil([this] { return !controller->scanning(); }); }
-
-    CrawlData& data() { return controller->data(); }
-    const trow& row(int32_t i) { return data().Rows[i]; }
-    std::vector<std::string> visibleUrls()
-    {
-        std::vector<std::string> out;
-        for (int32_t line : screen.gridLines)
-            out.push_back(row(line).Url);
-        return out;
-    }
-    int count(const std::string& message)
-    {
-        return static_cast<int>(std::count(screen.messages.begin(), screen.messages.end(), message));
-    }
-
-    FakeScreen screen;
-    FakeFactory factory;
-    ProjectSettings settings;
-    int64_t clock = 1'000'000;
-    std::unique_ptr<CrawlController> controller;
-};
-
-} // namespace
 
 TEST_F(Crawl, SinglePageScanFinishesWithStatusTexts)
 {

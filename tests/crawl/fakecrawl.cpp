@@ -114,8 +114,13 @@ void FakeClient::deliverBody()
         return;
     m_body += m_reply.body;
     setState(HttpState::httpBodyReceived);
-    m_listener.httpBodyEnd(*this);
-    reportDone();
+    // Body ended and request done are two separate posted events, in that order. The completion
+    // is posted before the body-ended handler runs, so that a parse which yields to the event
+    // loop sees it arrive.
+    QTimer::singleShot(0, this, [this] {
+        reportDone();
+        m_listener.httpBodyEnd(*this);
+    });
 }
 
 void FakeClient::reportDone()
