@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -81,6 +82,7 @@ struct TestWebServer::Connection {
     int fd = -1;
     SSL* ssl = nullptr;
     std::thread thread;
+    std::atomic<bool> done{false}; // set as the thread's last act
 
     ~Connection()
     {
@@ -289,13 +291,18 @@ void TestWebServer::acceptLoop()
             ::close(fd);
             return;
         }
+        // Finished connections are reaped here, so that a long crawl does not pile up threads.
+        std::erase_if(m_connections, [](const std::unique_ptr<Connection>& c) { return c->done.load(); });
         auto connection = std::make_unique<Connection>();
         connection->fd = fd;
         const std::size_t record = m_records.size();
         m_records.emplace_back();
         Connection& c = *connection;
         m_connections.push_back(std::move(connection));
-        c.thread = std::thread([this, &c, record] { serve(c, record); });
+        c.thread = std::thread([this, &c, record] {
+            serve(c, record);
+            c.done = true;
+        });
     }
 }
 
