@@ -1,14 +1,19 @@
-// Program entry of the desktop crawler: one window, one event loop.
-#include <QApplication>
-#include <QMainWindow>
+// Program entry of the desktop crawler: one window, one event loop, no command-line options.
+#include "app/errordialog.h"
+#include "app/mainwindow.h"
+#include "crawl/curlclient.h"
+#include "settings/programfolder.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    TarnwickApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tarnwick"));
-    window.setMinimumSize(900, 400);
-    window.showMaximized();
+
+    CurlClientFactory clients;
+    MainWindow::Options options;
+    options.programFolder = ProgramFolder();
+    options.clientFactory = &clients;
+    MainWindow window(std::move(options));
+    window.show();
     return app.exec();
 }

@@ -118,6 +118,7 @@ SettingsDialog::SettingsDialog(ProjectSettings& settings, QWidget* parent)
     connect(this, &QDialog::rejected, this, [this] {
         if (m_loadSettings)
             m_loadSettings();
+        controlsFromModel();
     });
 
     controlsFromModel();
@@ -191,6 +192,7 @@ void SettingsDialog::okClick()
         m_saveSettings();
     if (m_loadSettings)
         m_loadSettings();
+    controlsFromModel();
     done(QDialog::Accepted);
 }
 
