@@ -416,6 +416,17 @@ void HtmlParser::ResetResults() {
   m_currentLink = nullptr;
   m_poolUsed.fill(0);
   m_attrUsed = 0;
+  // Recycling is for the common page; one giant page must not pin its memory for the
+  // rest of the run in every slot that ever read one.
+  constexpr std::size_t kKeepObjects = 16384;
+  constexpr std::size_t kKeepBufferBytes = 1 << 20;
+  for (auto& pool : m_pool) {
+    if (pool.size() > kKeepObjects) pool.resize(kKeepObjects);
+  }
+  if (m_attrPool.size() > kKeepObjects) m_attrPool.resize(kKeepObjects);
+  for (std::string* buffer : {&m_tagBuf, &m_textBuf, &m_sourceBuf, &m_attrName, &m_attrValue}) {
+    if (buffer->capacity() > kKeepBufferBytes) std::string().swap(*buffer);
+  }
 }
 
 HtmlTag* HtmlParser::acquire(HtmlTagKind kind) {

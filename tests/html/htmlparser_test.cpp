@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -318,6 +319,17 @@ TEST(HtmlParserLifecycle, ObjectsAreRecycledCleanly) {
   parser.ParseDocument("");
   EXPECT_TRUE(parser.AllTags().empty());
   EXPECT_TRUE(parser.LinksList().empty());
+
+  // A page larger than what is kept for recycling, then a small one again.
+  std::string big;
+  for (int i = 0; i < 20000; ++i) big += "<a href=" + std::to_string(i) + " class=c>t</a>";
+  parser.ParseDocument(big);
+  ASSERT_EQ(parser.LinksList().size(), 20000u);
+  EXPECT_EQ(parser.LinksList().back()->Href(), "19999");
+  parser.ParseDocument("<a href=small>u</a><p>");
+  ASSERT_EQ(parser.LinksList().size(), 1u);
+  EXPECT_EQ(parser.LinksList()[0]->Href(), "small");
+  EXPECT_EQ(parser.AllTags().size(), 3u);
 }
 
 TEST(HtmlParserLifecycle, ReentrantParseIsRefused) {
@@ -418,6 +430,43 @@ TEST(HtmlParserRobustness, BadInput) {
     rec.attach(parser);
     parser.ParseDocument(c.input);
     SUCCEED();
+  }
+}
+
+// The tokenizer copies ordinary bytes in runs; it must report exactly what the
+// byte-at-a-time path reports, on markup-heavy text and on arbitrary bytes alike.
+TEST(HtmlParserRobustness, RunCopyingMatchesByteAtATime) {
+  struct ByteParser : HtmlParser {
+    explicit ByteParser(bool bulk) { SetBulkScan(bulk); }
+  };
+  const char kAlphabet[] = "<>/-!=\"' \n\tabcrsiptAHREF&;#x\x80\xff";
+  std::uint32_t state = 12345;
+  std::vector<std::string> inputs = {
+      "<!DOCTYPE html><title>A<b>B</b></title><script>a<b</script><!-- x --><a href=1>t</a><p a=\"1\"b=2>",
+      "<!-- x ---><a href=z>--><ScRiPt>-->-<</SCRIPT><a/b/>/c",
+  };
+  for (int n = 0; n < 300; ++n) {
+    std::string s;
+    for (int k = 0; k < 200; ++k) {
+      state = state * 1664525u + 1013904223u;
+      s.push_back(kAlphabet[(state >> 16) % (sizeof(kAlphabet) - 1)]);
+    }
+    inputs.push_back(s);
+  }
+  for (const std::string& input : inputs) {
+    SCOPED_TRACE(input);
+    for (const HtmlParseMethod method : {HtmlParseMethod::pmAll, HtmlParseMethod::pmTagsOnly}) {
+      ByteParser bulk(true);
+      ByteParser single(false);
+      Recorder bulkLog;
+      Recorder singleLog;
+      bulkLog.attach(bulk);
+      singleLog.attach(single);
+      bulk.ParseMethod = single.ParseMethod = method;
+      bulk.ParseDocument(input);
+      single.ParseDocument(input);
+      ASSERT_EQ(bulkLog.log, singleLog.log);
+    }
   }
 }
 
