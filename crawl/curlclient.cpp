@@ -238,6 +238,19 @@ bool CurlClient::setupEasy(CURLcode& failure)
     set(CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_WHATEVER));
     set(CURLOPT_PROXY, ""); // no proxy, whatever the environment says
     set(CURLOPT_HTTPHEADER, m_transfer->headers.get());
+    if (m_multi->connectTo()) {
+        // Kept by the transfer: the multi's list may be replaced while this request runs.
+        for (curl_slist* entry = m_multi->connectTo(); entry; entry = entry->next) {
+            curl_slist* grown = curl_slist_append(m_transfer->connectTo.get(), entry->data);
+            if (!grown) {
+                failure = CURLE_OUT_OF_MEMORY;
+                return false;
+            }
+            m_transfer->connectTo.release();
+            m_transfer->connectTo.reset(grown);
+        }
+        set(CURLOPT_CONNECT_TO, m_transfer->connectTo.get());
+    }
     set(CURLOPT_SSL_VERIFYPEER, 0L);
     set(CURLOPT_SSL_VERIFYHOST, 0L);
     set(CURLOPT_HEADERFUNCTION, &CurlClient::headerCallback);

@@ -81,6 +81,19 @@ CurlMulti::~CurlMulti()
     m_share.reset();
 }
 
+void CurlMulti::setConnectTo(const std::vector<std::string>& entries)
+{
+    CurlSlistPtr list;
+    for (const std::string& entry : entries) {
+        curl_slist* grown = curl_slist_append(list.get(), entry.c_str());
+        if (!grown)
+            throw std::runtime_error("out of memory for the connection redirections");
+        list.release();
+        list.reset(grown);
+    }
+    m_connectTo = std::move(list);
+}
+
 bool CurlMulti::isRunning(const CurlTransfer& transfer) const
 {
     return m_running.count(const_cast<CurlTransfer*>(&transfer)) != 0;

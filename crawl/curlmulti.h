@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -46,6 +47,7 @@ public:
 struct CurlTransfer {
     CurlEasyPtr easy;
     CurlSlistPtr headers;
+    CurlSlistPtr connectTo;
     CurlTransferOwner* owner = nullptr;
     char errorText[CURL_ERROR_SIZE] = {};
 };
@@ -70,6 +72,12 @@ public:
     // The owner gives up its transfer; a running one is ended and freed when that is safe.
     void release(std::unique_ptr<CurlTransfer> transfer);
 
+    // Connection redirections for tests, in CURLOPT_CONNECT_TO form ("HOST:PORT:CONNECT-HOST:
+    // CONNECT-PORT", an empty HOST matching every host), so that a URL with a real-looking
+    // host name and no port reaches a local test server. Applies to transfers created after.
+    void setConnectTo(const std::vector<std::string>& entries);
+    curl_slist* connectTo() const { return m_connectTo.get(); }
+
     bool isRunning(const CurlTransfer& transfer) const;
     // True while curl_multi_socket_action runs, i.e. possibly inside a libcurl callback.
     bool isDriving() const { return m_driving > 0; }
@@ -90,6 +98,7 @@ private:
 
     std::unique_ptr<CURLM, CurlMultiDeleter> m_multi;
     std::unique_ptr<CURLSH, CurlShareDeleter> m_share;
+    CurlSlistPtr m_connectTo;
     QTimer m_timer;
     std::unordered_map<curl_socket_t, std::unique_ptr<SocketWatch>> m_watches;
     std::vector<std::unique_ptr<SocketWatch>> m_retired;

@@ -523,6 +523,44 @@ TEST(CurlClientHttpsTest, SelfSignedServerIsAccepted)
     }
 }
 
+TEST(CurlClientHttpsTest, HostLineOnTheWireOmitsDefaultPorts)
+{
+    TestWebServer plain;
+    TestWebServer tls(TestWebServer::Scheme::Https);
+    plain.setPage("/x", "x", "text/plain");
+    tls.setPage("/x", "x", "text/plain");
+    CurlClientFactory factory;
+    const std::string plainPort = std::to_string(plain.port());
+    factory.multi().setConnectTo({"www.example.test:80:127.0.0.1:" + plainPort,
+                                  "www.example.test:8080:127.0.0.1:" + plainPort,
+                                  "www.example.test:443:127.0.0.1:" + std::to_string(tls.port())});
+    struct Row {
+        std::string url;
+        TestWebServer* server;
+        std::string host;
+    } rows[] = {
+        {"http://www.example.test/x", &plain, "Host: www.example.test\r\n"},
+        {"http://www.example.test:8080/x", &plain, "Host: www.example.test:8080\r\n"},
+        {"https://www.example.test/x", &tls, "Host: www.example.test\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url);
+        Exchange exchange;
+        HttpRequestSettings settings;
+        settings.url = row.url;
+        settings.userAgent = kAgent;
+        exchange.client = factory.create(settings, 1, exchange.body, exchange.listener);
+        exchange.client->getAsync();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return exchange.listener.count(Event::Done) > 0; }, 15000));
+        EXPECT_EQ(exchange.body, "x");
+        EXPECT_EQ(exchange.client->hostName(), "www.example.test");
+        const std::string request = row.server->requests().back().request;
+        const std::string tail = row.host + "\r\n";
+        ASSERT_GE(request.size(), tail.size());
+        EXPECT_EQ(request.substr(request.size() - tail.size()), tail);
+    }
+}
+
 TEST(CurlClientHttpsTest, TlsHandshakeFailureIsA404)
 {
     // A plain HTTP server that talks first: the TLS hello gets an HTTP reply.
