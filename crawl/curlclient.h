@@ -43,12 +43,6 @@ public:
 
     void curlTransferFinished(CURLcode result) override;
 
-    // The request headers in the order the server must see them after the request line.
-    static std::vector<std::string> requestHeaderLines(const HttpRequestSettings& settings);
-    // What CURLOPT_HTTPHEADER gets so that libcurl sends exactly those lines in that order.
-    static std::vector<std::string> curlHeaderList(const HttpRequestSettings& settings);
-    // Code and reason from a status line; false (nothing set) when it is not an HTTP/1.x line.
-    static bool parseStatusLine(const std::string& line, int& code, std::string& reason);
 
 private:
     enum class Phase { Idle, Running, Finishing, Done };

@@ -122,63 +122,6 @@ TEST_F(CurlClientTest, SendsExactlyTheExpectedRequest)
     }
 }
 
-TEST_F(CurlClientTest, HostHeaderCarriesOnlyUnusualPorts)
-{
-    struct Row {
-        const char* url;
-        const char* host;
-    } rows[] = {
-        {"http://example.org/", "Host: example.org"},
-        {"http://example.org:80/", "Host: example.org"},
-        {"https://example.org:443/x", "Host: example.org"},
-        {"http://Example.org:443/", "Host: Example.org"},
-        {"https://example.org:80/", "Host: example.org"},
-        {"http://example.org:8080/", "Host: example.org:8080"},
-        {"https://user@example.org:8443?x", "Host: example.org:8443"},
-        {"http://[::1]:81/", "Host: [::1]:81"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.url);
-        HttpRequestSettings settings;
-        settings.url = row.url;
-        settings.userAgent = "UA";
-        const auto lines = CurlClient::requestHeaderLines(settings);
-        ASSERT_EQ(lines.size(), 3u);
-        EXPECT_EQ(lines[1], "User-Agent: UA");
-        EXPECT_EQ(lines[2], row.host);
-    }
-}
-
-TEST_F(CurlClientTest, StatusLineReading)
-{
-    struct Row {
-        const char* line;
-        bool http1;
-        int code;
-        const char* reason;
-    } rows[] = {
-        {"HTTP/1.1 200 OK", true, 200, "OK"},
-        {"HTTP/1.0 404 Not Found", true, 404, "Not Found"},
-        {"HTTP/1.1  302  Found", true, 302, " Found"}, // reason starts four after the digit
-        {"HTTP/1.1 200", true, 200, ""},
-        {"HTTP/1.1 2x0 Odd", true, 0, "Odd"},        // three characters that are not a number
-        {"HTTP/1.1", true, 0, ""},
-        {"HTTP/2 200 OK", false, 0, ""},
-        {"HTTP/1.2 200 OK", false, 0, ""},
-        {"ICY 200 OK", false, 0, ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.line);
-        int code = -1;
-        std::string reason = "unchanged";
-        EXPECT_EQ(CurlClient::parseStatusLine(row.line, code, reason), row.http1);
-        if (row.http1) {
-            EXPECT_EQ(code, row.code);
-            EXPECT_EQ(reason, row.reason);
-        }
-    }
-}
-
 TEST_F(CurlClientTest, CompleteTextReplyInOrder)
 {
     server.setReply("/page", TestReply{TestWebServer::response(200, "OK Fine", {"Content-Type: Text/HTML; Charset=UTF-8"},
