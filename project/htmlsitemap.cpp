@@ -18,10 +18,18 @@ constexpr std::string_view kPageHead =
 
 constexpr std::string_view kNoTitle = "No Title";
 
-void appendEscaped(std::string& out, std::string_view text)
+// A stray CR or LF in a stored text is written as a line end of its own, CR LF.
+template <typename Out>
+void appendEscaped(Out& out, std::string_view text)
 {
-    for (const char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         switch (c) {
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            [[fallthrough]];
+        case '\n': out.append("\r\n"); break;
         case '<': out.append("&lt;"); break;
         case '>': out.append("&gt;"); break;
         case '"': out.append("&quot;"); break;
@@ -30,7 +38,8 @@ void appendEscaped(std::string& out, std::string_view text)
     }
 }
 
-void appendLinkLine(std::string& out, std::string_view url, std::string_view caption)
+template <typename Out>
+void appendLinkLine(Out& out, std::string_view url, std::string_view caption)
 {
     out.append("<a href=\"");
     appendEscaped(out, url);
@@ -76,7 +85,7 @@ std::string BuildHtmlSitemap(const RowTable& rows, GridLines lines, bool titleIn
     std::string page;
     page.reserve(kPageHead.size() + links.size() + 512);
     page.append(kPageHead);
-    page.append(date);
+    appendWithCrLf(page, date);
     page.append("<br>\r\n  ");
     page.append(std::to_string(count));
     page.append(" pages indexed</p>\r\n<p>");
@@ -90,7 +99,7 @@ std::string BuildHtmlSitemap(const RowTable& rows, GridLines lines, bool titleIn
     page.append("\"> Tarnwick </a></p>\r\n"
                 "</body>\r\n"
                 "</html>\r\n");
-    return normalizeLineEnds(page);
+    return page;
 }
 
 void WriteHtmlSitemap(const std::string& fileName, const RowTable& rows, GridLines lines, bool titleInLink,
@@ -104,8 +113,10 @@ std::string BuildUrlList(const RowTable& rows, GridLines lines)
     std::string text;
     for (const int32_t index : lines) {
         const trow& row = rows[index];
-        if (IsSitemapPage(row))
-            appendLine(text, row.Url);
+        if (IsSitemapPage(row)) {
+            appendWithCrLf(text, row.Url);
+            text.append("\r\n");
+        }
     }
     return text;
 }

@@ -4,30 +4,35 @@
 #include "view/gridcolumns.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <limits>
 
 namespace {
 
-constexpr size_t kFieldsPerRow = 9;
 constexpr size_t kTrailerSearch = 20;
-constexpr size_t kStatusField = 3;
 constexpr std::string_view kLineJoin = "<line>";
 constexpr int kMinMaxLength = 10;
 constexpr int kMaxMaxLength = 2000;
 
 // Line breaks inside a field would shift every following line of the layout.
-void appendField(std::string& out, std::string_view field)
+template <typename Out>
+void appendField(Out& out, std::string_view field)
 {
-    if (field.find_first_of("\r\n") == std::string_view::npos) {
-        out.append(field);
-    } else {
-        for (const char c : field)
-            out.push_back(c == '\r' || c == '\n' ? ' ' : c);
+    size_t start = 0;
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\r' || field[i] == '\n') {
+            out.append(field.substr(start, i - start));
+            out.push_back(' ');
+            start = i + 1;
+        }
     }
+    out.append(field.substr(start));
     out.append("\r\n");
 }
 
-void appendTrailer(std::string& out, std::string_view key, std::string_view value)
+template <typename Out>
+void appendTrailer(Out& out, std::string_view key, std::string_view value)
 {
     out.append(key);
     appendField(out, value);
@@ -149,43 +154,58 @@ SettingsPart readSettingsPart(std::span<const std::string_view> lines, ReportVal
 
 } // namespace
 
-std::string BuildReportText(const RowTable& rows, GridLines lines, const ReportValues& values,
-                            const ProjectSettings& settings)
+namespace {
+
+template <typename Out>
+void emitReport(Out& out, const RowTable& rows, GridLines lines, const ReportValues& values,
+                const ProjectSettings& settings)
 {
-    std::string text;
-    text.reserve(512 + lines.size() * 200);
+    char status[16];
     for (const int32_t index : lines) {
         const trow& row = rows[index];
-        appendField(text, row.Url);
-        appendField(text, row.Title);
-        appendField(text, row.ContentType);
-        appendField(text, std::to_string(row.Status));
-        appendField(text, row.Reason);
-        appendField(text, row.RedirectedTo);
-        appendField(text, row.LastModified);
-        appendField(text, row.ChangeFrequency);
-        appendField(text, row.Priority);
+        appendField(out, row.Url);
+        appendField(out, row.Title);
+        appendField(out, row.ContentType);
+        const auto written = std::to_chars(status, status + sizeof status, row.Status);
+        appendField(out, std::string_view(status, static_cast<size_t>(written.ptr - status)));
+        appendField(out, row.Reason);
+        appendField(out, row.RedirectedTo);
+        appendField(out, row.LastModified);
+        appendField(out, row.ChangeFrequency);
+        appendField(out, row.Priority);
     }
     std::string filter;
     for (const std::string& exclusion : settings.exclusions) {
         filter.append(exclusion);
         filter.append(kLineJoin);
     }
-    appendTrailer(text, "Pagescount:", std::to_string(values.pagesInSitemap));
-    appendTrailer(text, "Start URL:", values.startUrl);
-    appendTrailer(text, "Number of URLs:", std::to_string(lines.size()));
-    appendTrailer(text, "Maxthreads:", std::to_string(settings.connectionsIndex));
-    appendTrailer(text, "Filter:", filter);
-    appendTrailer(text, "Use Filter:", settings.exclusionsOn ? "-1" : "0");
-    appendTrailer(text, "MaxLength:", std::to_string(settings.maxLength));
-    appendTrailer(text, "Use MaxLength:", settings.maxLengthOn ? "-1" : "0");
+    appendTrailer(out, "Pagescount:", std::to_string(values.pagesInSitemap));
+    appendTrailer(out, "Start URL:", values.startUrl);
+    appendTrailer(out, "Number of URLs:", std::to_string(lines.size()));
+    appendTrailer(out, "Maxthreads:", std::to_string(settings.connectionsIndex));
+    appendTrailer(out, "Filter:", filter);
+    appendTrailer(out, "Use Filter:", settings.exclusionsOn ? "-1" : "0");
+    appendTrailer(out, "MaxLength:", std::to_string(settings.maxLength));
+    appendTrailer(out, "Use MaxLength:", settings.maxLengthOn ? "-1" : "0");
+}
+
+} // namespace
+
+std::string BuildReportText(const RowTable& rows, GridLines lines, const ReportValues& values,
+                            const ProjectSettings& settings)
+{
+    std::string text;
+    text.reserve(512 + lines.size() * 200);
+    emitReport(text, rows, lines, values, settings);
     return text;
 }
 
 void WriteReportFile(const std::string& fileName, const RowTable& rows, GridLines lines, const ReportValues& values,
                      const ProjectSettings& settings)
 {
-    writeFileAtomically(fileName, BuildReportText(rows, lines, values, settings));
+    AtomicFile file(fileName);
+    emitReport(file, rows, lines, values, settings);
+    file.commit();
 }
 
 std::optional<std::string> FindReportValue(std::string_view key, std::span<const std::string_view> lines)
@@ -233,8 +253,21 @@ std::optional<bool> parseReportBool(std::string_view text)
 int32_t LoadReportText(std::string_view text, RowTable& rows, ReportValues& values, ProjectSettings& settings,
                        const ReportLoadHooks& hooks)
 {
-    const std::vector<std::string_view> lines = splitLines(text);
-    const SettingsPart part = readSettingsPart(lines, values, settings);
+    // The trailer lookup only ever sees the last 20 lines: one pass keeps them and counts
+    // the lines, so a large report is never held as a list of lines.
+    std::array<std::string_view, kTrailerSearch> ring;
+    size_t total = 0;
+    {
+        LineCursor cursor(text);
+        std::string_view line;
+        while (cursor.next(line))
+            ring[total++ % kTrailerSearch] = line;
+    }
+    const size_t kept = std::min(total, kTrailerSearch);
+    std::vector<std::string_view> tail(kept);
+    for (size_t i = 0; i < kept; ++i)
+        tail[i] = ring[(total - kept + i) % kTrailerSearch];
+    const SettingsPart part = readSettingsPart(tail, values, settings);
 
     if (hooks.beforeRows)
         hooks.beforeRows();
@@ -243,35 +276,38 @@ int32_t LoadReportText(std::string_view text, RowTable& rows, ReportValues& valu
     // Rows end where the trailer begins (two lines above "Number of URLs"), so a count
     // larger than the stored rows reports the first missing row line rather than reading
     // the trailer as row data.
-    size_t available = lines.size();
-    if (part.countLine && *part.countLine >= 2)
-        available = std::min(available, *part.countLine - 2);
+    size_t available = total;
+    if (part.countLine && *part.countLine + (total - kept) >= 2)
+        available = *part.countLine + (total - kept) - 2;
 
+    LineCursor cursor(text);
+    size_t lineIndex = 0;
     for (int32_t i = 0; i < part.rowCount; ++i) {
-        const size_t base = static_cast<size_t>(i) * kFieldsPerRow;
         trow& row = rows.beginAppend();
-        auto field = [&](size_t k) -> std::string_view {
-            if (base + k >= available) {
+        auto field = [&]() -> std::string_view {
+            std::string_view line;
+            if (lineIndex >= available || !cursor.next(line)) {
                 row.reset();
-                throwMissingLine(base + k);
+                throwMissingLine(lineIndex);
             }
-            return lines[base + k];
+            ++lineIndex;
+            return line;
         };
-        row.Url = field(0);
-        row.Title = field(1);
-        row.ContentType = field(2);
-        const std::string_view statusText = field(kStatusField);
+        row.Url = field();
+        row.Title = field();
+        row.ContentType = field();
+        const std::string_view statusText = field();
         const auto status = parseReportInteger(statusText);
         if (!status) {
             row.reset();
             throw ReportError("'" + std::string(statusText) + "' is not a valid integer value");
         }
         row.Status = *status;
-        row.Reason = field(4);
-        row.RedirectedTo = field(5);
-        row.LastModified = field(6);
-        row.ChangeFrequency = field(7);
-        row.Priority = field(8);
+        row.Reason = field();
+        row.RedirectedTo = field();
+        row.LastModified = field();
+        row.ChangeFrequency = field();
+        row.Priority = field();
         const int32_t index = rows.commitAppend();
         if (hooks.addLine)
             hooks.addLine(index);
@@ -282,8 +318,8 @@ int32_t LoadReportText(std::string_view text, RowTable& rows, ReportValues& valu
 int32_t ReadReportFile(const std::string& fileName, RowTable& rows, ReportValues& values, ProjectSettings& settings,
                        const ReportLoadHooks& hooks)
 {
-    const std::string text = readWholeFile(fileName);
-    return LoadReportText(text, rows, values, settings, hooks);
+    const FileBytes bytes(fileName);
+    return LoadReportText(bytes.view(), rows, values, settings, hooks);
 }
 
 ReportStatusPanels reportStatusPanels(int32_t lineCount, int32_t pagesInSitemap, std::string_view statusText)

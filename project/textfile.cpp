@@ -1,11 +1,13 @@
 #include "project/textfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,31 +82,93 @@ std::string cannotOpenMessage(const std::string& path, int error)
     return fileMessage("Cannot open file", path, error);
 }
 
+namespace {
+constexpr size_t kFileBuffer = 1 << 20;
+}
+
+AtomicFile::AtomicFile(std::string path)
+    : m_path(std::move(path))
+{
+    const std::filesystem::path target(m_path);
+    if (target.filename().empty())
+        throw FileError(cannotCreateMessage(m_path, EISDIR));
+    m_temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const mode_t mode = modeFor(m_path);
+    m_fd = ::mkstemp(m_temp.data());
+    if (m_fd < 0)
+        throw FileError(cannotCreateMessage(m_path, errno));
+    if (::fchmod(m_fd, mode) != 0)
+        fail(errno);
+    m_buffer.reserve(kFileBuffer);
+}
+
+AtomicFile::~AtomicFile()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_temp.c_str());
+    }
+}
+
+void AtomicFile::fail(int error)
+{
+    ::close(m_fd);
+    m_fd = -1;
+    ::unlink(m_temp.c_str());
+    throw FileError(cannotCreateMessage(m_path, error));
+}
+
+void AtomicFile::flush()
+{
+    if (!writeAll(m_fd, m_buffer))
+        fail(errno);
+    m_buffer.clear();
+}
+
+void AtomicFile::append(std::string_view bytes)
+{
+    if (m_buffer.size() + bytes.size() > kFileBuffer) {
+        flush();
+        if (bytes.size() > kFileBuffer) {
+            if (!writeAll(m_fd, bytes))
+                fail(errno);
+            return;
+        }
+    }
+    m_buffer.append(bytes);
+}
+
+void AtomicFile::push_back(char c)
+{
+    if (m_buffer.size() == kFileBuffer)
+        flush();
+    m_buffer.push_back(c);
+}
+
+void AtomicFile::commit()
+{
+    flush();
+    if (::fsync(m_fd) != 0)
+        fail(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(m_temp.c_str());
+        throw FileError(cannotCreateMessage(m_path, error));
+    }
+    if (::rename(m_temp.c_str(), m_path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(m_temp.c_str());
+        throw FileError(cannotCreateMessage(m_path, error));
+    }
+}
+
 void writeFileAtomically(const std::string& path, std::string_view bytes)
 {
-    const std::filesystem::path target(path);
-    if (target.filename().empty())
-        throw FileError(cannotCreateMessage(path, EISDIR));
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const mode_t mode = modeFor(path);
-
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw FileError(cannotCreateMessage(path, errno));
-    Descriptor file(fd);
-
-    auto fail = [&](int error) {
-        if (file.fd >= 0)
-            file.close();
-        ::unlink(temp.c_str());
-        throw FileError(cannotCreateMessage(path, error));
-    };
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
-        fail(errno);
-    if (!file.close())
-        fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        fail(errno);
+    AtomicFile file(path);
+    file.append(bytes);
+    file.commit();
 }
 
 std::string readWholeFile(const std::string& path)
@@ -119,12 +183,13 @@ std::string readWholeFile(const std::string& path)
     if (S_ISDIR(st.st_mode))
         throw FileError(cannotOpenMessage(path, EISDIR));
 
-    std::string data;
-    if (st.st_size > 0)
-        data.reserve(static_cast<size_t>(st.st_size));
-    char buffer[1 << 16];
+    // Read straight into the result; a file that grows meanwhile is read to its end.
+    std::string data(static_cast<size_t>(std::max<off_t>(st.st_size, 0)), '\0');
+    size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (filled == data.size())
+            data.resize(data.size() + (1 << 16));
+        const ssize_t got = ::read(fd, data.data() + filled, data.size() - filled);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -132,27 +197,88 @@ std::string readWholeFile(const std::string& path)
         }
         if (got == 0)
             break;
-        data.append(buffer, static_cast<size_t>(got));
+        filled += static_cast<size_t>(got);
     }
+    data.resize(filled);
     return data;
+}
+
+bool LineCursor::next(std::string_view& line)
+{
+    const size_t n = m_text.size();
+    if (m_pos >= n)
+        return false;
+    const char* begin = m_text.data() + m_pos;
+    const char* end = m_text.data() + n;
+    const char* at = begin;
+    while (at < end && *at != '\r' && *at != '\n')
+        ++at;
+    line = std::string_view(begin, static_cast<size_t>(at - begin));
+    if (at < end) {
+        if (*at == '\r' && at + 1 < end && at[1] == '\n')
+            ++at;
+        ++at;
+    }
+    m_pos = static_cast<size_t>(at - m_text.data());
+    return true;
+}
+
+FileBytes::FileBytes(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileError(cannotOpenMessage(path, errno));
+    Descriptor file(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw FileError(cannotOpenMessage(path, errno));
+    if (S_ISDIR(st.st_mode))
+        throw FileError(cannotOpenMessage(path, EISDIR));
+
+    // One page more than the file holds, so that a file that grew since fstat shows up as
+    // a full buffer and is then read to its end through a larger one.
+    size_t capacity = static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 4096;
+    for (;;) {
+        void* memory = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (memory == MAP_FAILED)
+            throw FileError(cannotOpenMessage(path, errno));
+        if (m_data) {
+            std::memcpy(memory, m_data, m_size);
+            ::munmap(m_data, m_capacity);
+        }
+        m_data = static_cast<char*>(memory);
+        m_capacity = capacity;
+        while (m_size < m_capacity) {
+            const ssize_t got = ::read(fd, m_data + m_size, m_capacity - m_size);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                const int error = errno;
+                ::munmap(m_data, m_capacity);
+                m_data = nullptr;
+                throw FileError(cannotOpenMessage(path, error));
+            }
+            if (got == 0)
+                return;
+            m_size += static_cast<size_t>(got);
+        }
+        capacity *= 2;
+    }
+}
+
+FileBytes::~FileBytes()
+{
+    if (m_data)
+        ::munmap(m_data, m_capacity);
 }
 
 std::vector<std::string_view> splitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
-    size_t start = 0;
-    const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.push_back(text.substr(start));
+    LineCursor cursor(text);
+    std::string_view line;
+    while (cursor.next(line))
+        lines.push_back(line);
     return lines;
 }
 
@@ -165,22 +291,9 @@ void appendLine(std::string& out, std::string_view line)
 std::string normalizeLineEnds(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size() + text.size() / 32 + 2);
-    const size_t n = text.size();
-    size_t start = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        out.append(text.substr(start, i - start));
+    out.reserve(text.size() + 2);
+    appendWithCrLf(out, text);
+    if (!out.empty() && out.back() != '\n')
         out.append("\r\n");
-        if (c == '\r' && i + 1 < n && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n) {
-        out.append(text.substr(start));
-        out.append("\r\n");
-    }
     return out;
 }

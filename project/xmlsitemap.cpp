@@ -14,24 +14,19 @@ constexpr std::string_view kHead =
 // The entries take the marker's place; the line end that followed it stays as an empty line.
 constexpr std::string_view kTail = "\r\n</urlset>\r\n";
 
-void appendTag(std::string& out, std::string_view name, std::string_view value)
+// One pass gives the same text as replacing &, ', ", > and < in turn, since only the first
+// brings in "&". A stray CR or LF in a stored text is written as a line end, CR LF.
+template <typename Out>
+void appendEscapedUrl(Out& out, std::string_view url)
 {
-    if (value.empty())
-        return;
-    out.append("<").append(name).append(">");
-    out.append(value);
-    out.append("</").append(name).append(">\r\n");
-}
-
-} // namespace
-
-namespace {
-
-// One pass gives the same text as the five passes, since only the first brings in "&".
-void appendEscapedUrl(std::string& out, std::string_view url)
-{
-    for (const char c : url) {
+    for (size_t i = 0; i < url.size(); ++i) {
+        const char c = url[i];
         switch (c) {
+        case '\r':
+            if (i + 1 < url.size() && url[i + 1] == '\n')
+                ++i;
+            [[fallthrough]];
+        case '\n': out.append("\r\n"); break;
         case '&': out.append("&amp;"); break;
         case '\'': out.append("&apos;"); break;
         case '"': out.append("&quot;"); break;
@@ -40,6 +35,35 @@ void appendEscapedUrl(std::string& out, std::string_view url)
         default: out.push_back(c); break;
         }
     }
+}
+
+template <typename Out>
+void appendTag(Out& out, std::string_view open, std::string_view value, std::string_view close)
+{
+    if (value.empty())
+        return;
+    out.append(open);
+    appendWithCrLf(out, value);
+    out.append(close);
+}
+
+template <typename Out>
+void emitXmlSitemap(Out& out, const RowTable& rows, GridLines lines)
+{
+    out.append(kHead);
+    for (const int32_t index : lines) {
+        const trow& row = rows[index];
+        if (!IsSitemapPage(row))
+            continue;
+        out.append("<url>\r\n<loc>");
+        appendEscapedUrl(out, row.Url);
+        out.append("</loc>\r\n");
+        appendTag(out, "<lastmod>", row.LastModified, "</lastmod>\r\n");
+        appendTag(out, "<changefreq>", row.ChangeFrequency, "</changefreq>\r\n");
+        appendTag(out, "<priority>", row.Priority, "</priority>\r\n");
+        out.append("</url>\r\n");
+    }
+    out.append(kTail);
 }
 
 } // namespace
@@ -55,25 +79,13 @@ std::string BuildXmlSitemap(const RowTable& rows, GridLines lines)
 {
     std::string text;
     text.reserve(kHead.size() + kTail.size() + lines.size() * 160);
-    text.append(kHead);
-    for (const int32_t index : lines) {
-        const trow& row = rows[index];
-        if (!IsSitemapPage(row))
-            continue;
-        text.append("<url>\r\n<loc>");
-        appendEscapedUrl(text, row.Url);
-        text.append("</loc>\r\n");
-        appendTag(text, "lastmod", row.LastModified);
-        appendTag(text, "changefreq", row.ChangeFrequency);
-        appendTag(text, "priority", row.Priority);
-        text.append("</url>\r\n");
-    }
-    text.append(kTail);
-    // A stray CR or LF inside a stored text becomes a line of its own, ending in CR LF.
-    return normalizeLineEnds(text);
+    emitXmlSitemap(text, rows, lines);
+    return text;
 }
 
 void WriteXmlSitemap(const std::string& fileName, const RowTable& rows, GridLines lines)
 {
-    writeFileAtomically(fileName, BuildXmlSitemap(rows, lines));
+    AtomicFile file(fileName);
+    emitXmlSitemap(file, rows, lines);
+    file.commit();
 }

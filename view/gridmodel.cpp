@@ -10,39 +10,91 @@ namespace {
 
 constexpr int kHintMargin = 18;
 
-// Sorting a million lines must not chase two row pointers per comparison, so every line's
-// text is reduced once to a key: the first eight folded bytes after the prefix that all
-// lines share, packed so that comparing the numbers compares the bytes. Only lines whose
-// packed bytes tie go back to the texts.
+// Sorting a million lines must not chase two row pointers per comparison. Each pass sorts
+// compact keys (sixteen folded bytes of the text packed so that comparing the numbers
+// compares the bytes, and how many of those bytes exist); only lines still tied after a pass
+// go on to the next sixteen bytes. Every pass is stable, so lines that compare equal
+// throughout keep their order.
+constexpr size_t kPassBytes = 16;
+
 struct TextKey {
-    uint64_t head;
-    const char* text;
-    uint32_t size;
+    uint64_t high;
+    uint64_t low;
+    uint32_t width; // bytes of the text inside this pass's sixteen
     int32_t line;
 };
 
-uint64_t packFolded(std::string_view text, size_t from)
+struct TextRef {
+    const char* text;
+    size_t size;
+};
+
+void packFolded(TextKey& key, const TextRef& ref, size_t from)
 {
-    uint64_t head = 0;
-    for (size_t k = 0; k < 8; ++k) {
-        const size_t at = from + k;
-        const unsigned char c = at < text.size() ? foldAscii(static_cast<unsigned char>(text[at])) : 0;
-        head = (head << 8) | c;
+    uint64_t words[2] = {0, 0};
+    const size_t available = ref.size > from ? std::min(ref.size - from, kPassBytes) : 0;
+    for (size_t k = 0; k < kPassBytes; ++k) {
+        const unsigned char c = k < available ? foldAscii(static_cast<unsigned char>(ref.text[from + k])) : 0;
+        words[k / 8] = (words[k / 8] << 8) | c;
     }
-    return head;
+    key.high = words[0];
+    key.low = words[1];
+    key.width = static_cast<uint32_t>(available);
 }
 
-// Folded comparison of two keys whose packed heads are equal.
-int compareTails(const TextKey& a, const TextKey& b, size_t from)
+bool sameKey(const TextKey& a, const TextKey& b)
 {
-    const size_t n = std::min(a.size, b.size);
-    for (size_t i = std::min(from, n); i < n; ++i) {
-        const int ca = foldAscii(static_cast<unsigned char>(a.text[i]));
-        const int cb = foldAscii(static_cast<unsigned char>(b.text[i]));
-        if (ca != cb)
-            return ca - cb;
+    return a.high == b.high && a.low == b.low && a.width == b.width;
+}
+
+// Within a pass a text that ends sorts before one that goes on with the same bytes.
+inline bool keyLess(const TextKey& a, const TextKey& b)
+{
+    if (a.high != b.high)
+        return a.high < b.high;
+    if (a.low != b.low)
+        return a.low < b.low;
+    return a.width < b.width;
+}
+
+// Sorts keys[begin, end) by the texts from byte `from` on; the first pass may come with its
+// keys already packed.
+void sortTextKeys(std::vector<TextKey>& keys, const std::vector<TextRef>& refs, size_t begin, size_t end, size_t from,
+                  bool ascending, bool packed)
+{
+    for (;;) {
+        if (!packed) {
+            for (size_t i = begin; i < end; ++i)
+                packFolded(keys[i], refs[static_cast<size_t>(keys[i].line)], from);
+        }
+        packed = false;
+        const auto first = keys.begin() + static_cast<std::ptrdiff_t>(begin);
+        const auto last = keys.begin() + static_cast<std::ptrdiff_t>(end);
+        if (ascending)
+            std::stable_sort(first, last, [](const TextKey& a, const TextKey& b) { return keyLess(a, b); });
+        else
+            std::stable_sort(first, last, [](const TextKey& a, const TextKey& b) { return keyLess(b, a); });
+
+        // Runs still tied on every byte of the pass go on to the next bytes; the last run is
+        // taken by the loop instead of a call, so a long shared text costs no recursion.
+        size_t runStart = begin;
+        size_t tailBegin = end;
+        for (size_t i = begin + 1; i <= end; ++i) {
+            if (i < end && sameKey(keys[i], keys[runStart]))
+                continue;
+            if (i - runStart > 1 && keys[runStart].width == kPassBytes) {
+                if (i == end)
+                    tailBegin = runStart;
+                else
+                    sortTextKeys(keys, refs, runStart, i, from + kPassBytes, ascending, false);
+            }
+            runStart = i;
+        }
+        if (tailBegin == end)
+            return;
+        begin = tailBegin;
+        from += kPassBytes;
     }
-    return a.size < b.size ? -1 : (a.size > b.size ? 1 : 0);
 }
 
 size_t sharedFoldedPrefix(std::string_view a, std::string_view b, size_t limit)
@@ -233,26 +285,25 @@ void GridModel::sortLines(int column, bool ascending)
         for (size_t i = 0; i < n; ++i)
             order[i] = keys[i].line;
     } else {
+        std::vector<TextRef> refs(n);
         std::vector<TextKey> keys(n);
-        std::string_view first = cellField(m_rows[m_lines[0]], column);
-        size_t shared = first.size();
+        // Texts in a grid mostly share a long beginning (the site's address). A sample guesses
+        // it; one pass over all lines then checks it and packs the bytes after it, touching
+        // each text once. Should a text not share the guess, the keys are packed again.
+        const std::string_view first = cellField(m_rows[m_lines[0]], column);
+        size_t guess = first.size();
+        for (size_t i = 0; i < n; i += std::max<size_t>(1, n / 512))
+            guess = sharedFoldedPrefix(first, cellField(m_rows[m_lines[i]], column), guess);
+        size_t shared = guess;
         for (size_t i = 0; i < n; ++i) {
             const std::string_view text = cellField(m_rows[m_lines[i]], column);
             shared = sharedFoldedPrefix(first, text, shared);
-            keys[i] = {0, text.data(), static_cast<uint32_t>(text.size()), static_cast<int32_t>(i)};
+            refs[i] = {text.data(), text.size()};
+            keys[i].line = static_cast<int32_t>(i);
+            packFolded(keys[i], refs[i], guess);
         }
-        for (TextKey& key : keys)
-            key.head = packFolded(std::string_view(key.text, key.size), shared);
-        const size_t tailFrom = shared + 8;
-        auto compare = [tailFrom](const TextKey& a, const TextKey& b) {
-            if (a.head != b.head)
-                return a.head < b.head ? -1 : 1;
-            return compareTails(a, b, tailFrom);
-        };
-        if (ascending)
-            std::stable_sort(keys.begin(), keys.end(), [&](const TextKey& a, const TextKey& b) { return compare(a, b) < 0; });
-        else
-            std::stable_sort(keys.begin(), keys.end(), [&](const TextKey& a, const TextKey& b) { return compare(a, b) > 0; });
+        // Every text holds the shared beginning, so the first pass starts after it.
+        sortTextKeys(keys, refs, 0, n, shared, ascending, shared == guess);
         for (size_t i = 0; i < n; ++i)
             order[i] = keys[i].line;
     }

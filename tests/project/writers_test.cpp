@@ -42,6 +42,8 @@ TEST_F(WritersTest, XmlEntriesByteForByte)
                   "<url>\r\n<loc>http://s.test/p</loc>\r\n<priority>0.5</priority>\r\n</url>\r\n"
                   "\r\n</urlset>\r\n");
     EXPECT_EQ(escapeSitemapUrl("&amp;"), "&amp;amp;");
+    // A stray line break inside a stored text still ends in CR LF like every other line.
+    EXPECT_EQ(escapeSitemapUrl("a\rb\nc\r\nd"), "a\r\nb\r\nc\r\nd");
 }
 
 TEST_F(WritersTest, XmlWithoutPages)
@@ -105,6 +107,26 @@ TEST_F(WritersTest, WrittenFilesMatchTheBuiltText)
     EXPECT_EQ(readBytes(folder.file("s.csv")), BuildCsvText(rows, lines));
     WriteUrlList(folder.file("s.txt"), rows, {});
     EXPECT_EQ(std::filesystem::file_size(folder.file("s.txt")), 0u);
+}
+
+TEST_F(WritersTest, FailureWhileWritingKeepsTheOldFile)
+{
+    ScratchFolder folder;
+    const std::string path = folder.file("old.csv");
+    writeFileAtomically(path, "old");
+    std::vector<RowSpec> specs;
+    for (int i = 0; i < 20000; ++i)  // more than one buffer's worth reaches the disk first
+        specs.emplace_back("http://s.test/" + std::string(100, 'x') + std::to_string(i));
+    fill(specs);
+    int calls = 0;
+    EXPECT_THROW(WriteCsvFile(path, rows, lines,
+                              [&](const std::string&) {
+                                  if (++calls == 19000)
+                                      throw std::runtime_error("stop");
+                              }),
+                 std::runtime_error);
+    EXPECT_EQ(readBytes(path), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 TEST(CsvTest, Cells)

@@ -242,19 +242,32 @@ TEST_F(GridFixture, SortIsStableAndCarriesSelectionAndFocus)
 TEST_F(GridFixture, KeySortAgreesWithCompareNodes)
 {
     std::mt19937 random(7);
-    const std::string alphabet = "aAbB_9/\x80";
-    for (const std::string prefix : {"", "https://www.example.com/section/"}) {
+    const std::string alphabet("aAbB_9/\x80\0", 9);  // NUL must not pass for the end of a text
+    struct Variant {
+        const char* name;
+        std::string prefix;
+        int count;
+        int outlier; // a line that does not share the prefix, or -1
+    } variants[] = {
+        {"no shared prefix", "", 600, -1},
+        {"shared prefix", "https://www.example.com/section/", 600, -1},
+        // Enough lines that the shared beginning is guessed from a sample the outlier misses.
+        {"prefix with an outlier", "https://www.example.com/section/", 1500, 701},
+    };
+    for (const Variant& variant : variants) {
+        SCOPED_TRACE(variant.name);
+        const std::string& prefix = variant.prefix;
         std::vector<RowSpec> specs;
-        for (int i = 0; i < 400; ++i) {
-            std::string url = prefix;
-            const int length = static_cast<int>(random() % 14);
+        for (int i = 0; i < variant.count; ++i) {
+            std::string url = i == variant.outlier ? "https://www.example.com/other" : prefix;
+            const int length = static_cast<int>(random() % 30);
             for (int k = 0; k < length; ++k)
                 url.push_back(alphabet[random() % alphabet.size()]);
-            specs.push_back({url, static_cast<int32_t>(random() % 4) * 100});
+            specs.emplace_back(url, static_cast<int32_t>(random() % 4) * 100);
         }
         for (int column : {kUrl, kStatus}) {
             for (bool ascending : {true, false}) {
-                SCOPED_TRACE(prefix + " column " + std::to_string(column) + (ascending ? " up" : " down"));
+                SCOPED_TRACE("column " + std::to_string(column) + (ascending ? " up" : " down"));
                 load(specs);
                 std::vector<int> expected(specs.size());
                 for (size_t i = 0; i < expected.size(); ++i)
