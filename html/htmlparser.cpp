@@ -3,28 +3,44 @@
 #include <algorithm>
 #include <stdexcept>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "html/charclass.h"
+
+using html_detail::CharClass;
+using html_detail::classOf;
+
 namespace {
 
 unsigned char lowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
-// Separator classes used when splitting a tag into its name and attributes.
-enum class CharClass : unsigned char { Other, Space, Quote, Equals };
-
-constexpr CharClass classOf(unsigned char c) {
-  switch (c) {
-    case '\t':
-    case '\n':
-    case '\r':
-    case ' ':
-      return CharClass::Space;
-    case '"':
-    case '\'':
-      return CharClass::Quote;
-    case '=':
-      return CharClass::Equals;
-    default:
-      return CharClass::Other;
+// Index of the first byte at or after `i` that is not plain. With the standard lexemes
+// the bytes that need attention are exactly '<', '>', '/' and '-', which SSE2 finds
+// sixteen at a time; text between tags is most of a page.
+std::size_t skipPlain(const char* s, std::size_t i, std::size_t n, const std::array<bool, 256>& plain,
+                      bool fourSpecials) {
+#if defined(__SSE2__)
+  if (fourSpecials) {
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i gt = _mm_set1_epi8('>');
+    const __m128i slash = _mm_set1_epi8('/');
+    const __m128i dash = _mm_set1_epi8('-');
+    while (i + 16 <= n) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)),
+                                        _mm_or_si128(_mm_cmpeq_epi8(v, slash), _mm_cmpeq_epi8(v, dash)));
+      const int mask = _mm_movemask_epi8(hits);
+      if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+      i += 16;
+    }
   }
+#else
+  (void)fourSpecials;
+#endif
+  while (i < n && plain[static_cast<unsigned char>(s[i])]) ++i;
+  return i;
 }
 
 HtmlTagKind kindForName(std::string_view name) {
@@ -121,6 +137,9 @@ void HtmlParser::ParseDocument(std::string_view text) {
     plain[c] = m_bulkScan && c != '/' && c != '<' && c != '>' && m_checker.Passive(static_cast<unsigned char>(c));
   }
 
+  const bool fourSpecials = std::count(plain.begin(), plain.end(), false) == 4 && !plain['<'] && !plain['>'] &&
+                            !plain['/'] && !plain['-'];
+
   const char* const s = text.data();
   const std::size_t n = text.size();
   bool inTag = false;
@@ -129,8 +148,7 @@ void HtmlParser::ParseDocument(std::string_view text) {
   while (i < n) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (plain[c] && m_checker.Passive(c)) {
-      std::size_t j = i + 1;
-      while (j < n && plain[static_cast<unsigned char>(s[j])]) ++j;
+      const std::size_t j = skipPlain(s, i + 1, n, plain, fourSpecials);
       if (!skipping) {
         if (inTag) {
           m_tagBuf.append(s + i, j - i);
@@ -291,109 +309,6 @@ void HtmlParser::EmitText(std::string_view text, HtmlTag* enclosing, int positio
   if (cell != nullptr) cell->m_cellTags.push_back(tag);
   FireTag(*tag);
   if (cell != nullptr) FireTableCellTag(*table, *row, *cell, *tag);
-}
-
-// Attribute reader. Buffers are only reset when a new name or value begins, so in
-// `a="1"b="2"` the pending `a` is overwritten by `b` and only `b` is reported.
-void HtmlParser::ReadAttributes(HtmlTag& tag, std::string_view attrText, int position) {
-  if (attrText.empty() || SameTextAscii(tag.TagName(), "!DOCTYPE")) return;
-
-  bool nameStarted = false;
-  bool afterEquals = false;
-  bool valueStarted = false;
-  bool inQuotes = false;
-  bool nameEnded = false;
-  char quote = 0;
-  int valuePos = 0;
-  std::string& name = m_attrName;
-  std::string& value = m_attrValue;
-  name.clear();
-  value.clear();
-
-  const auto resetFlags = [&] { nameStarted = afterEquals = valueStarted = inQuotes = nameEnded = false; };
-  const auto appendValue = [&](char ch, std::size_t index) {
-    if (!valueStarted) {
-      value.clear();
-      valuePos = position + static_cast<int>(index);
-      valueStarted = true;
-    }
-    value.push_back(ch);
-  };
-
-  for (std::size_t k = 0; k < attrText.size(); ++k) {
-    const char ch = attrText[k];
-    switch (classOf(static_cast<unsigned char>(ch))) {
-      case CharClass::Other:
-        if (nameEnded) {
-          emitAttribute(tag, name, {}, 0);  // a name followed by blanks had no value
-          resetFlags();
-          name.assign(1, ch);
-          nameStarted = true;
-        } else if (afterEquals) {
-          appendValue(ch, k);
-        } else if (!nameStarted) {
-          name.assign(1, ch);
-          nameStarted = true;
-        } else {
-          name.push_back(ch);
-        }
-        nameEnded = false;
-        break;
-      case CharClass::Quote:
-        if (!afterEquals) {
-          resetFlags();
-        } else if (inQuotes) {
-          if (ch != quote) {
-            appendValue(ch, k);
-          } else {
-            inQuotes = false;
-            afterEquals = false;
-            if (!valueStarted) emitAttribute(tag, name, {}, 0);  // name=""
-          }
-        } else {
-          inQuotes = true;
-          quote = ch;
-        }
-        nameEnded = false;
-        break;
-      case CharClass::Equals:
-        if (inQuotes) {
-          appendValue(ch, k);
-        } else {
-          afterEquals = nameStarted;
-          nameStarted = false;
-          valueStarted = false;
-        }
-        nameEnded = false;
-        break;
-      case CharClass::Space:
-        if (inQuotes) {
-          appendValue(ch, k);
-        } else if (valueStarted) {
-          emitAttribute(tag, name, value, valuePos);
-          resetFlags();
-        } else if (nameStarted) {
-          nameEnded = true;
-        }
-        break;
-    }
-  }
-  if (valueStarted) {
-    emitAttribute(tag, name, value, valuePos);
-  } else if (nameStarted) {
-    emitAttribute(tag, name, {}, 0);
-  }
-}
-
-void HtmlParser::emitAttribute(HtmlTag& tag, std::string_view name, std::string_view value, int valuePos) {
-  if (m_attrUsed == m_attrPool.size()) m_attrPool.emplace_back();
-  HtmlAttribute& attr = m_attrPool[m_attrUsed++];
-  attr.AttrName.assign(name);
-  attr.AttrValue.assign(value);
-  attr.OwnerTag = &tag;
-  attr.ValuePos = valuePos;
-  tag.m_attrList.push_back(&attr);
-  FireAttribute(tag, attr);
 }
 
 void HtmlParser::RegisterLexems(TagLexemChecker& checker) {
