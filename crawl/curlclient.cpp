@@ -14,7 +14,10 @@ namespace {
 
 using namespace curlhttp;
 
-constexpr const char* kCipherList = "ALL:!ADH:RC4+RSA:+SSLv2:@STRENGTH";
+// The version-flexible handshake of old: any TLS version from 1.0 up, the highest both sides
+// speak wins. The security level is lowered so that the TLS library's system-wide minimum does
+// not lock out old servers (certificates are not verified anyway).
+constexpr const char* kCipherList = "ALL:!ADH:RC4+RSA:+SSLv2:@STRENGTH:@SECLEVEL=0";
 constexpr const char* kNoStatusReason = "HTTP no status code (connection closed prematurely)";
 
 int ordinal(HttpState state)
@@ -124,6 +127,7 @@ bool CurlClient::setupEasy(CURLcode& failure)
         }
         set(CURLOPT_CONNECT_TO, m_transfer->connectTo.get());
     }
+    set(CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1));
     set(CURLOPT_SSL_VERIFYPEER, 0L);
     set(CURLOPT_SSL_VERIFYHOST, 0L);
     set(CURLOPT_HEADERFUNCTION, &CurlClient::headerCallback);

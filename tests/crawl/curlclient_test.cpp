@@ -466,6 +466,22 @@ TEST(CurlClientHttpsTest, SelfSignedServerIsAccepted)
     }
 }
 
+TEST(CurlClientHttpsTest, OldTlsServerIsReached)
+{
+    TestWebServer tls(TestWebServer::Scheme::Https);
+    tls.setLegacyTlsOnly();
+    tls.setPage("/old", "<html>old</html>");
+    CurlClientFactory factory;
+    Exchange exchange;
+    HttpRequestSettings settings;
+    settings.url = tls.url("/old");
+    exchange.client = factory.create(settings, 1, exchange.body, exchange.listener);
+    exchange.client->getAsync();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return exchange.listener.count(Event::Done) > 0; }, 15000));
+    EXPECT_EQ(exchange.client->statusCode(), 200) << exchange.client->reasonPhrase();
+    EXPECT_EQ(exchange.body, "<html>old</html>");
+}
+
 TEST(CurlClientHttpsTest, HostLineOnTheWireOmitsDefaultPorts)
 {
     TestWebServer plain;

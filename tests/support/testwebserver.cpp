@@ -202,6 +202,18 @@ void TestWebServer::setRedirect(const std::string& target, std::string_view loca
                                          {"Location: " + std::string(location), "Content-Type: text/html"}, "")});
 }
 
+void TestWebServer::setLegacyTlsOnly()
+{
+    if (!m_tls)
+        throw std::logic_error("legacy TLS needs an Https server");
+    std::lock_guard lock(m_mutex);
+    SSL_CTX_set_security_level(m_tls->ctx, 0);
+    if (SSL_CTX_set_min_proto_version(m_tls->ctx, TLS1_VERSION) != 1 ||
+        SSL_CTX_set_max_proto_version(m_tls->ctx, TLS1_VERSION) != 1 ||
+        SSL_CTX_set_cipher_list(m_tls->ctx, "ALL:@SECLEVEL=0") != 1)
+        throw std::runtime_error("the TLS library refuses TLS 1.0");
+}
+
 void TestWebServer::setGreeting(std::string bytes)
 {
     std::lock_guard lock(m_mutex);

@@ -58,6 +58,8 @@ public:
     void setPage(const std::string& target, std::string_view body, std::string_view contentType = "text/html",
                  int status = 200, const std::vector<std::string>& extraHeaderLines = {});
     void setRedirect(const std::string& target, std::string_view location, int status = 301);
+    // An Https server then speaks only TLS 1.0, as old servers do.
+    void setLegacyTlsOnly();
     // Bytes sent on every new connection before the request is read (a server that talks first,
     // or plain bytes where the client expects a TLS handshake). Empty: none.
     void setGreeting(std::string bytes);
