@@ -258,7 +258,9 @@ TEST(HtmlParserEvents, ParseMethods) {
   // Tags only, but the text of a link is still read.
   runCases({{"x<a href=1>y<b>z</b></a>w<i>",
              {"attr href='1'", "tag a in -", "link 1", "text 'y' in a", "tag b in a", "text 'z' in b", "tag i in -"}},
-            {"a/b<i>", {"tag i in -"}}},
+            {"a/b<i>", {"tag i in -"}},
+            // A '/' read while text is not wanted must not turn up in a later link's text.
+            {"1/2<a>t</a><i>", {"tag a in -", "link ", "text 't' in a", "tag i in -"}}},
            HtmlParseMethod::pmTagsOnly);
   runCases({{"x<b>y</b>z<i>", {"text 'x' in -", "text 'y' in -", "text 'z' in -"}}}, HtmlParseMethod::pmTextOnly);
   runCases({{"a/b<i>", {"text 'a/b' in -", "tag i in -"}}}, HtmlParseMethod::pmAll);
