@@ -369,6 +369,37 @@ TEST_F(CurlClientTest, DestroyingARunningClientIsSafe)
     EXPECT_EQ(next->body, "fine");
 }
 
+TEST_F(CurlClientTest, StartAndDestroyOtherClientsFromInsideCallbacks)
+{
+    TestReply silent;
+    silent.keepOpen = true;
+    server.setReply("/never", silent);
+    server.setPage("/a", "a", "text/plain");
+    server.setPage("/c", "c", "text/plain");
+
+    auto b = make(server.url("/never"));
+    b->client->getAsync();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requestCount() == 1; }, 10000));
+
+    std::unique_ptr<Exchange> c;
+    auto a = make(server.url("/a"));
+    a->listener.onHeaderEnd = [&](HttpClient&) {
+        // Both happen while libcurl is inside its header callback for "a".
+        c = make(server.url("/c"));
+        c->client->getAsync();
+        b->client.reset();
+    };
+    a->client->getAsync();
+    ASSERT_TRUE(waitDone(*a));
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(waitDone(*c));
+    EXPECT_EQ(a->body, "a");
+    EXPECT_EQ(c->body, "c");
+    EXPECT_EQ(c->listener.count(Event::Done), 1);
+    EXPECT_EQ(b->listener.count(Event::Done), 0); // destroyed before it finished: nothing to report
+    EXPECT_TRUE(server.waitForFinished(3, 10000)); // b's connection was closed too
+}
+
 TEST_F(CurlClientTest, AbortFromHeaderLineEndsTheTransfer)
 {
     server.setPage("/p", "<html></html>");
