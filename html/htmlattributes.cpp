@@ -1,5 +1,7 @@
 #include "html/htmlparser.h"
 
+#include <algorithm>
+
 #include "html/charclass.h"
 
 using html_detail::CharClass;
@@ -65,6 +67,14 @@ void HtmlParser::ReadAttributes(HtmlTag& tag, std::string_view attrText, int pos
         } else {
           inQuotes = true;
           quote = ch;
+          // Everything up to the matching quote belongs to the value; take it in one go
+          // and let the loop meet the closing quote itself.
+          const std::size_t close = std::min(attrText.find(quote, k + 1), attrText.size());
+          if (close > k + 1) {
+            appendValue(attrText[k + 1], k + 1);
+            value.append(attrText.substr(k + 2, close - k - 2));
+          }
+          k = close - 1;
         }
         nameEnded = false;
         break;
