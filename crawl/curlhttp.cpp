@@ -99,7 +99,11 @@ std::vector<std::string> requestHeaderLines(const HttpRequestSettings& settings)
     if (!parts.port.empty() && parts.port != "80" && parts.port != "443")
         host += ":" + parts.port;
     // "Name;" is libcurl's way of sending a header with an empty value.
-    std::string agent = settings.userAgent.empty() ? std::string("User-Agent;") : "User-Agent: " + settings.userAgent;
+    // A line break in the configured agent would end the header line early and let the
+    // setting write header lines of its own.
+    std::string userAgent = settings.userAgent;
+    std::erase_if(userAgent, [](char c) { return c == '\r' || c == '\n'; });
+    std::string agent = userAgent.empty() ? std::string("User-Agent;") : "User-Agent: " + userAgent;
     return {kAcceptLine, agent, host};
 }
 

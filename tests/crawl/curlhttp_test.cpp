@@ -32,6 +32,30 @@ TEST(CurlHttpTest, HostHeaderCarriesOnlyUnusualPorts)
     }
 }
 
+TEST(CurlHttpTest, UserAgentLine)
+{
+    struct Row {
+        const char* agent;
+        const char* line;
+    } rows[] = {
+        {"Mozilla/4.0 (compatible)", "User-Agent: Mozilla/4.0 (compatible)"},
+        {"", "User-Agent;"}, // libcurl's spelling of an empty value
+        {"Bot\r\nX-Injected: 1", "User-Agent: BotX-Injected: 1"}, // no header line of its own
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.agent);
+        HttpRequestSettings settings;
+        settings.url = "http://h.org/";
+        settings.userAgent = row.agent;
+        EXPECT_EQ(curlhttp::requestHeaderLines(settings)[1], row.line);
+    }
+    HttpRequestSettings settings;
+    settings.url = "http://h.org/";
+    const auto list = curlhttp::curlHeaderList(settings);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list.front(), "Host:"); // switches libcurl's own Host line off
+}
+
 TEST(CurlHttpTest, StatusLineReading)
 {
     struct Row {
