@@ -27,7 +27,7 @@ std::string fileMessage(const char* what, const std::string& path, int error)
 
 // Closes a descriptor on every path out of a function.
 struct Descriptor {
-    int fd = -1;
+    int fd;
     explicit Descriptor(int d) : fd(d) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -35,13 +35,6 @@ struct Descriptor {
     {
         if (fd >= 0)
             ::close(fd);
-    }
-    // Closes now and reports whether the kernel accepted the data.
-    bool close()
-    {
-        const int d = fd;
-        fd = -1;
-        return ::close(d) == 0;
     }
 };
 
