@@ -97,18 +97,27 @@ TEST_F(Crawl, StartPrefixKeepsThePort)
 
 TEST_F(Crawl, UnsavedProjectPrompt)
 {
-    data().ProjectModified = true;
-    screen.answerYes = true;
+    factory.script(kSite, {FakeReply::redirect("http://site.test/b")});
     start(kSite);
+    ASSERT_TRUE(finish());
+    ASSERT_EQ(data().RowCount(), 3);
+    ASSERT_TRUE(data().ProjectModified);
+
+    screen.answerYes = true;
+    start("http://site.test/other");
     EXPECT_EQ(screen.questions, std::vector<std::string>{"Current project has not been saved. Save now?"});
     EXPECT_EQ(screen.saves, 1);
     EXPECT_FALSE(controller->scanning());
+    EXPECT_EQ(data().RowCount(), 3);
 
     screen.answerYes = false;
-    start(kSite);
+    start("http://site.test/other");
     EXPECT_TRUE(controller->scanning());
     ASSERT_TRUE(finish());
-    EXPECT_EQ(data().RowCount(), 1);
+    EXPECT_EQ(data().RowCount(), 1) << "the old rows are gone";
+    EXPECT_EQ(data().VisibleRowCount, 1);
+    EXPECT_EQ(screen.gridLines, std::vector<int32_t>{0});
+    EXPECT_EQ(row(0).Url, "http://site.test/other");
 }
 
 TEST_F(Crawl, DispatchPassArithmetic)
