@@ -125,7 +125,7 @@ std::u16string toUnits(iconv_t cd, std::string_view bytes) {
   return units;
 }
 
-// Delphi-style integer syntax: blanks, a sign, then decimal digits or hex digits after
+// The general integer syntax: blanks, a sign, then decimal digits or hex digits after
 // "$", "x", "X", "0x" or "0X". Decimal must fit a signed 32-bit integer; hex may use all
 // 32 bits. The whole text must be consumed.
 bool parseInteger(std::string_view s, std::uint32_t& value) {
