@@ -111,7 +111,9 @@ bool CurlClient::setupEasy(CURLcode& failure)
     set(CURLOPT_HTTP_VERSION, m_settings.httpVersion == "1.0" ? long(CURL_HTTP_VERSION_1_0) : long(CURL_HTTP_VERSION_1_1));
     set(CURLOPT_HTTP09_ALLOWED, 0L);
     set(CURLOPT_PATH_AS_IS, 1L);
-    set(CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_WHATEVER));
+    // IPv4 first; a name with IPv4 addresses never waits on an IPv6 attempt. A name without
+    // any gets a second lookup of any family (see curlTransferFinished).
+    set(CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_V4));
     set(CURLOPT_PROXY, ""); // no proxy, whatever the environment says
     set(CURLOPT_HTTPHEADER, m_transfer->headers.get());
     if (m_multi->connectTo()) {
@@ -341,6 +343,13 @@ void CurlClient::curlTransferFinished(CURLcode result)
 {
     if (m_phase != Phase::Running)
         return;
+    if (result == CURLE_COULDNT_RESOLVE_HOST && !m_anyFamilyTried && !m_abortRequested && m_multi) {
+        // No IPv4 address: try again with any family. Nothing was received, so nothing resets.
+        m_anyFamilyTried = true;
+        if (curl_easy_setopt(m_transfer->easy.get(), CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_WHATEVER)) == CURLE_OK &&
+            m_multi->start(*m_transfer))
+            return;
+    }
     m_phase = Phase::Finishing;
     if (m_abortRequested) {
         postDone();

@@ -79,6 +79,7 @@ private:
     bool m_headerEnded = false;
     bool m_bodyCapped = false;
     std::size_t m_bodyReceived = 0;
+    bool m_anyFamilyTried = false;
 
     int m_statusCode = 0;
     std::string m_reasonPhrase;
