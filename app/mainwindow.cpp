@@ -238,7 +238,12 @@ void MainWindow::buildStatusBar()
     }
 }
 
-void MainWindow::showMessage(const std::string& text) { m_prompts->message(text); }
+void MainWindow::showMessage(const std::string& text)
+{
+    // A notice such as the end of a scan finds every line on screen.
+    m_gridWidget->tableModel()->flush();
+    m_prompts->message(text);
+}
 
 bool MainWindow::askYesNo(const std::string& text) { return m_prompts->askYesNo(text); }
 

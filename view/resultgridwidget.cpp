@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace {
 
 QString toQString(const std::u16string& text)
@@ -26,7 +28,7 @@ GridTableModel::GridTableModel(GridModel& grid, QObject* parent)
     , m_grid(grid)
 {
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(0);
+    m_sinceFlush.start();
     connect(&m_flushTimer, &QTimer::timeout, this, &GridTableModel::flush);
     m_shownLines = m_grid.lineCount();
 }
@@ -88,7 +90,7 @@ void GridTableModel::addLine(int32_t row)
 {
     m_grid.addLine(row);
     if (m_updateDepth == 0 && !m_flushTimer.isActive())
-        m_flushTimer.start();
+        m_flushTimer.start(std::max<qint64>(0, kFlushSpacingMs - m_sinceFlush.elapsed()));
 }
 
 void GridTableModel::flush()
@@ -106,6 +108,7 @@ void GridTableModel::flush()
     beginInsertRows({}, m_shownLines, lines - 1);
     m_shownLines = lines;
     endInsertRows();
+    m_sinceFlush.restart();
 }
 
 void GridTableModel::clearLines()

@@ -8,6 +8,7 @@
 #include "view/gridmodel.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QTableView>
 #include <QTimer>
@@ -20,6 +21,10 @@ class GridTableModel final : public QAbstractTableModel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(GridTableModel)
 public:
+    // An insertion into a view of a million lines costs milliseconds, whatever its size:
+    // batches are spaced so that a fast crawl cannot spend its time re-laying out the view.
+    static constexpr int kFlushSpacingMs = 50;
+
     GridTableModel(GridModel& grid, QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -30,7 +35,8 @@ public:
     GridModel& grid() { return m_grid; }
     const GridModel& grid() const { return m_grid; }
 
-    // Appends a line; it appears on screen at the next turn of the event loop.
+    // Appends a line; it appears on screen at the next turn of the event loop, or, while
+    // lines pour in, with the next batch (at most every kFlushSpacingMs).
     void addLine(int32_t row);
     // Removes every line (ends the blank start-up state).
     void clearLines();
@@ -58,6 +64,7 @@ private:
     int m_shownLines = 0;
     int m_updateDepth = 0;
     QTimer m_flushTimer;
+    QElapsedTimer m_sinceFlush;
     QFont m_font;
     std::function<int(int)> m_columnWidth;
 };

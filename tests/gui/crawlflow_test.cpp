@@ -100,7 +100,7 @@ TEST_F(CrawlFlowTest, StartCrawlsTheSiteIntoTheGridWithMenusGreyedMeanwhile)
     EXPECT_FALSE(w.grid().GridPlaceholder());
     EXPECT_EQ(w.statusPanel(2)->text(), QStringLiteral("Status: Completed"));
 
-    QTest::qWait(10); // the batched lines reach the view on the next turn of the loop
+    ASSERT_TRUE(waitForLines(w));
     auto urls = urlsShown(w);
     std::sort(urls.begin(), urls.end());
     EXPECT_EQ(urls, (std::vector<std::string>{server.url("/"), server.url("/a.html"), server.url("/logo.png"),
@@ -127,7 +127,7 @@ TEST_F(CrawlFlowTest, HeaderClicksSortAndTheContextMenuFollowsTheSelection)
     MainWindow& w = startWindow();
     start(w, server.url("/"));
     ASSERT_TRUE(waitFinished());
-    QTest::qWait(10);
+    ASSERT_TRUE(waitForLines(w));
     ResultGridWidget* grid = w.gridWidget();
 
     // "Status" ascending lists the highest codes first; a second click reverses it.
@@ -262,7 +262,7 @@ TEST_F(CrawlFlowTest, UnsavedResultsPromptBeforeStartAndOpenReport)
     EXPECT_EQ(prompts.questions.size(), asked);
     ASSERT_EQ(prompts.openDialogs.size(), 1u);
     EXPECT_EQ(prompts.openDialogs[0].filter, "Tarnwick file|*.sitemap");
-    QTest::qWait(10);
+    ASSERT_TRUE(waitForLines(w));
     EXPECT_EQ(w.gridWidget()->model()->rowCount(), 4);
     EXPECT_EQ(w.statusPanel(0)->text(), QStringLiteral("URLs: 4"));
     EXPECT_EQ(w.statusPanel(1)->text(), QStringLiteral("Finished URLs:4  Pages in sitemap:2"));
@@ -303,7 +303,7 @@ TEST_F(CrawlFlowTest, RawHeaderWindowShowsNoHeaderForATimedOutRow)
     w.settings().timeoutSeconds = 1;
     start(w, server.url("/slow"));
     ASSERT_TRUE(waitFinished());
-    QTest::qWait(10);
+    ASSERT_TRUE(waitForLines(w));
     ASSERT_EQ(w.gridWidget()->model()->rowCount(), 1);
     EXPECT_EQ(cell(w, 0, 3), QStringLiteral("0"));
     EXPECT_EQ(cell(w, 0, 4), QStringLiteral("Connection TimeOut (set in Options)"));
@@ -321,7 +321,7 @@ TEST_F(CrawlFlowTest, RawHeaderWindowShowsNoHeaderForATimedOutRow)
     ASSERT_TRUE(waitUntil([this] {
         return std::count(prompts.messages.begin(), prompts.messages.end(), std::string(kFinished)) == 2;
     }));
-    QTest::qWait(10);
+    ASSERT_TRUE(waitForLines(w));
     const int line = lineOf(w, server.url("/a.html"));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(line, 0)).center());
     EXPECT_TRUE(raw->text().startsWith(QStringLiteral("HTTP/1.1 200")));
@@ -335,7 +335,7 @@ TEST_F(CrawlFlowTest, StartUpListIsScannedWhenTheWindowFirstShows)
     MainWindow& w = startWindow();
     EXPECT_FALSE(std::filesystem::exists(folder() / "temporary.dat"));
     ASSERT_TRUE(waitFinished());
-    QTest::qWait(10);
+    ASSERT_TRUE(waitForLines(w));
     EXPECT_EQ(w.gridWidget()->model()->rowCount(), 2);
     EXPECT_TRUE(w.crawlerPanel()->startUrl()->text().isEmpty());
 }

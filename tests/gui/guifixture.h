@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "app/userprompts.h"
 #include "crawl/curlclient.h"
+#include "view/resultgridwidget.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -72,6 +73,12 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 15
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// Waits until the view shows every line the grid model holds (lines arrive in batches).
+inline bool waitForLines(MainWindow& w)
+{
+    return waitUntil([&w] { return w.gridWidget()->model()->rowCount() == w.grid().lineCount(); });
 }
 
 class GuiTest : public ::testing::Test {

@@ -43,7 +43,7 @@ protected:
         w.show();
         prompts.fileNames = {writeReport(count)};
         w.reportMenu()->actions()[0]->trigger();
-        QTest::qWait(10);
+        EXPECT_TRUE(waitForLines(w));
         return w;
     }
 
@@ -117,7 +117,7 @@ TEST_F(PanelsTest, BrokenReportKeepsTheRowsReadAndLeavesTheGridUsable)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("List index out of bounds", 0), 0u) << errors[0];
     EXPECT_EQ(w.gridWidget()->tableModel()->pendingUpdates(), 0);
-    QTest::qWait(10);
+    ASSERT_TRUE(waitForLines(w));
     EXPECT_EQ(w.gridWidget()->model()->rowCount(), 3);
 
     // A file that cannot be opened changes nothing and is reported.
