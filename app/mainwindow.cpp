@@ -6,6 +6,7 @@
 #include "app/promptsdialog.h"
 #include "app/urltagswidget.h"
 #include "app/weblinks.h"
+#include "html/textconv.h"
 #include "project/handoff.h"
 #include "settings/settingsdialog.h"
 #include "settings/settingsfiles.h"
@@ -42,7 +43,12 @@ QString wide(const std::string& bytes)
     return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
 }
 
-std::string narrow(const QString& text) { return text.toLatin1().toStdString(); }
+// Typed text into the system 8-bit code page, the form every stored text takes.
+std::string narrow(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return Utf8ToCp1252(std::string_view(utf8.constData(), size_t(utf8.size())));
+}
 
 QString joinLines(const std::vector<std::string>& lines)
 {
@@ -285,6 +291,8 @@ void MainWindow::showActiveUrls(const std::vector<std::string>& lines)
     m_activeUrlsView->setPlainText(joinLines(lines));
     m_activeUrlsView->show();
 }
+
+void MainWindow::clearActiveUrls() { m_activeUrlsView->clear(); }
 
 void MainWindow::SetIdleControlsEnabled(bool enabled)
 {

@@ -60,6 +60,7 @@ public:
     bool diagnosticsOn() const override { return m_diagnosticsOn; }
     void setStateHistogram(const std::vector<std::string>& lines) override;
     void showActiveUrls(const std::vector<std::string>& lines) override;
+    void clearActiveUrls() override;
 
     // Switches the controls that must not be used during a scan.
     void SetIdleControlsEnabled(bool enabled);

@@ -127,3 +127,14 @@ TEST_F(PanelsTest, BrokenReportKeepsTheRowsReadAndLeavesTheGridUsable)
     EXPECT_EQ(errors[1].rfind("Cannot open file", 0), 0u) << errors[1];
     EXPECT_EQ(w.gridWidget()->model()->rowCount(), 3);
 }
+
+TEST_F(PanelsTest, HintsAppearOnlyForCellsThatDoNotFit)
+{
+    MainWindow& w = windowWithReport(2);
+    ResultGridWidget* grid = w.gridWidget();
+    QAbstractItemModel* model = grid->model();
+    const QModelIndex url = model->index(0, 0);
+    EXPECT_FALSE(model->data(url, Qt::ToolTipRole).isValid());
+    grid->setColumnWidth(0, 40);
+    EXPECT_EQ(model->data(url, Qt::ToolTipRole).toString(), QStringLiteral("http://127.0.0.1/page0"));
+}
