@@ -85,7 +85,12 @@ AtomicFile::AtomicFile(std::string path)
     const std::filesystem::path target(m_path);
     if (target.filename().empty())
         throw FileError(cannotCreateMessage(m_path, EISDIR));
-    m_temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    // A hidden name beside the destination; built step by step because g++ 12 warns
+    // wrongly about "." + std::string at -O3.
+    std::string name(".");
+    name.append(target.filename().string());
+    name.append(".XXXXXX");
+    m_temp = (target.parent_path() / name).string();
     const mode_t mode = modeFor(m_path);
     m_fd = ::mkstemp(m_temp.data());
     if (m_fd < 0)
@@ -196,23 +201,31 @@ std::string readWholeFile(const std::string& path)
     return data;
 }
 
+size_t LineCursor::nextOf(char c, size_t& cached)
+{
+    if (!m_started || cached < m_pos) {
+        const void* found = std::memchr(m_text.data() + m_pos, c, m_text.size() - m_pos);
+        cached = found ? static_cast<size_t>(static_cast<const char*>(found) - m_text.data()) : m_text.size();
+    }
+    return cached;
+}
+
 bool LineCursor::next(std::string_view& line)
 {
     const size_t n = m_text.size();
     if (m_pos >= n)
         return false;
-    const char* begin = m_text.data() + m_pos;
-    const char* end = m_text.data() + n;
-    const char* at = begin;
-    while (at < end && *at != '\r' && *at != '\n')
-        ++at;
-    line = std::string_view(begin, static_cast<size_t>(at - begin));
-    if (at < end) {
-        if (*at == '\r' && at + 1 < end && at[1] == '\n')
-            ++at;
-        ++at;
-    }
-    m_pos = static_cast<size_t>(at - m_text.data());
+    const size_t cr = nextOf('\r', m_nextCr);
+    const size_t lf = nextOf('\n', m_nextLf);
+    m_started = true;
+    const size_t at = std::min(cr, lf);
+    line = m_text.substr(m_pos, at - m_pos);
+    if (at == n)
+        m_pos = n;
+    else if (at == cr && lf == cr + 1)
+        m_pos = at + 2;
+    else
+        m_pos = at + 1;
     return true;
 }
 

@@ -85,8 +85,15 @@ public:
     bool next(std::string_view& line);
 
 private:
+    size_t nextOf(char c, size_t& cached);
+
     std::string_view m_text;
     size_t m_pos = 0;
+    // Where the next CR and the next LF lie (or the end), found with memchr and kept until
+    // passed, so that a text using only one kind of line end is still scanned once.
+    size_t m_nextCr = 0;
+    size_t m_nextLf = 0;
+    bool m_started = false;
 };
 
 // Every line followed by CR LF.
