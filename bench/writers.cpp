@@ -5,7 +5,12 @@
 // scratch folder, the report read back, and sorting the grid by "URL" and by "Status".
 // Goals: each write or read under 2 s, each sort under 1 s. Exit code 1 when one is missed.
 //
-//   bench_writers [rows] [folder]
+//   cmake --preset release -B build/rel-project -DTARNWICK_BUILD_BENCH=ON
+//   cmake --build build/rel-project --target bench_writers
+//   build/rel-project/bench/bench_writers [rows] [folder]
+//
+// Each figure is printed as wall-clock time and as processor time of this process; on a
+// machine busy with other work the second shows what the code itself costs.
 #include "project/csvexport.h"
 #include "project/reportfile.h"
 #include "project/xmlsitemap.h"

@@ -56,7 +56,9 @@ struct ReportLoadHooks {
 
 // ReadReportFile: replaces the rows, the values and the restored settings (connectionsIndex,
 // exclusions, exclusionsOn, maxLength, maxLengthOn) with the file's content; returns the
-// number of rows loaded. Throws FileError when the file cannot be read (nothing changed) and
+// number of rows loaded. values and settings come in holding the current state: whatever
+// the trailer does not restore (the settings part ends at its first failure) stays as it
+// was. The caller then takes Connections from settings.connections(). Throws FileError when the file cannot be read (nothing changed) and
 // ReportError ("List index out of bounds (%d)", "'%s' is not a valid integer value") when a
 // row cannot be read; the rows read before it stay loaded with their grid lines.
 int32_t ReadReportFile(const std::string& fileName, RowTable& rows, ReportValues& values, ProjectSettings& settings,
