@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-struct RowSpec {
-    RowSpec(std::string u, int32_t s = 200, std::string t = "text/html", std::string ti = {})
+struct TestRow {
+    TestRow(std::string u, int32_t s = 200, std::string t = "text/html", std::string ti = {})
         : url(std::move(u)), status(s), type(std::move(t)), title(std::move(ti)) {}
     std::string url;
     int32_t status;
@@ -23,7 +23,7 @@ struct RowSpec {
     std::string reason = "OK";
     std::string redirectedTo;
 
-    RowSpec& tags(std::string l, std::string c, std::string p)
+    TestRow& tags(std::string l, std::string c, std::string p)
     {
         lastMod = std::move(l);
         changeFreq = std::move(c);
@@ -32,24 +32,24 @@ struct RowSpec {
     }
 };
 
-// A row table filled from specs, with one line per row in table order.
+// A row table filled from testRows, with one line per row in table order.
 class RowsFixture : public ::testing::Test {
 protected:
-    void fill(const std::vector<RowSpec>& specs)
+    void fill(const std::vector<TestRow>& testRows)
     {
         rows.reset();
         lines.clear();
-        for (const RowSpec& spec : specs) {
+        for (const TestRow& testRow : testRows) {
             trow& row = rows.beginAppend();
-            row.Url = spec.url;
-            row.Status = spec.status;
-            row.ContentType = spec.type;
-            row.Title = spec.title;
-            row.Reason = spec.reason;
-            row.RedirectedTo = spec.redirectedTo;
-            row.LastModified = spec.lastMod;
-            row.ChangeFrequency = spec.changeFreq;
-            row.Priority = spec.priority;
+            row.Url = testRow.url;
+            row.Status = testRow.status;
+            row.ContentType = testRow.type;
+            row.Title = testRow.title;
+            row.Reason = testRow.reason;
+            row.RedirectedTo = testRow.redirectedTo;
+            row.LastModified = testRow.lastMod;
+            row.ChangeFrequency = testRow.changeFreq;
+            row.Priority = testRow.priority;
             lines.push_back(rows.commitAppend());
         }
     }

@@ -46,8 +46,8 @@ protected:
 
 TEST_F(ReportTest, TwoRowsGiveNineLinesEachAndTheTrailer)
 {
-    fill({RowSpec("http://site.test/", 200, "text/html", "Home").tags("2024-03-05", "daily", "0.5"),
-          RowSpec("http://site.test/x.png", 404, "image/png")});
+    fill({TestRow("http://site.test/", 200, "text/html", "Home").tags("2024-03-05", "daily", "0.5"),
+          TestRow("http://site.test/x.png", 404, "image/png")});
     const std::string text = save();
     const auto lines = linesOf(text);
     ASSERT_EQ(lines.size(), 26u);
@@ -73,8 +73,8 @@ TEST_F(ReportTest, BlankGridSavesOnlyTheTrailer)
 
 TEST_F(ReportTest, RoundTripRestoresRowsInOrderAndSettings)
 {
-    fill({RowSpec("http://site.test/b", 301), RowSpec("http://site.test/a", 200, "text/html", "filter: not a key"),
-          RowSpec("http://site.test/c", 999, "application/zip")});
+    fill({TestRow("http://site.test/b", 301), TestRow("http://site.test/a", 200, "text/html", "filter: not a key"),
+          TestRow("http://site.test/c", 999, "application/zip")});
     lines = {2, 0, 1};  // a sorted grid: the file keeps display order
     settings.connectionsIndex = 5;  // 10 connections
     settings.exclusions = {"a", "b"};
@@ -104,7 +104,7 @@ TEST_F(ReportTest, RoundTripRestoresRowsInOrderAndSettings)
 
 TEST_F(ReportTest, LineBreaksInsideAFieldKeepTheLayout)
 {
-    fill({RowSpec("http://site.test/", 200, "text/html", "Line one\r\nline two\rthree\nfour"), RowSpec("http://site.test/2")});
+    fill({TestRow("http://site.test/", 200, "text/html", "Line one\r\nline two\rthree\nfour"), TestRow("http://site.test/2")});
     ScratchFolder folder;
     const std::string path = folder.file("titles.sitemap");
     WriteReportFile(path, rows, lines, values, settings);
@@ -118,7 +118,7 @@ TEST_F(ReportTest, LineBreaksInsideAFieldKeepTheLayout)
 
 TEST_F(ReportTest, TrailerWithoutMaxLengthKeepsThoseSettings)
 {
-    fill({RowSpec("http://site.test/")});
+    fill({TestRow("http://site.test/")});
     settings.exclusions = {"x"};
     auto lines = linesOf(save());
     lines.resize(lines.size() - 2);
@@ -132,7 +132,7 @@ TEST_F(ReportTest, TrailerWithoutMaxLengthKeepsThoseSettings)
 
 TEST_F(ReportTest, SettingsPartStopsAtTheFirstFailure)
 {
-    fill({RowSpec("http://site.test/")});
+    fill({TestRow("http://site.test/")});
     auto lines = linesOf(save());
     lines[12] = "Maxthreads:12";  // past the end of the connections list
     loadedSettings.connectionsIndex = 2;
@@ -145,7 +145,7 @@ TEST_F(ReportTest, SettingsPartStopsAtTheFirstFailure)
 
 TEST_F(ReportTest, RowErrorsKeepTheRowsBeforeThem)
 {
-    fill({RowSpec("http://site.test/1"), RowSpec("http://site.test/2")});
+    fill({TestRow("http://site.test/1"), TestRow("http://site.test/2")});
     struct Case {
         const char* name;
         int line;            // line to change, -1 for the count
@@ -191,7 +191,7 @@ TEST_F(ReportTest, FileThatIsNotAReport)
 TEST_F(ReportTest, OpenFailureChangesNothing)
 {
     ScratchFolder folder;
-    fill({RowSpec("http://site.test/")});
+    fill({TestRow("http://site.test/")});
     values.startUrl = "unchanged";
     bool touched = false;
     ReportLoadHooks hooks;

@@ -8,10 +8,10 @@ class TagsTest : public RowsFixture {
 protected:
     void fillTen()
     {
-        std::vector<RowSpec> specs;
+        std::vector<TestRow> testRows;
         for (int i = 0; i < 10; ++i)
-            specs.emplace_back("http://s.test/" + std::to_string(i));
-        fill(specs);
+            testRows.emplace_back("http://s.test/" + std::to_string(i));
+        fill(testRows);
         for (int i = 0; i < 10; ++i)
             StampNewRowTags(tags, rows[i]);
         selected.assign(10, 0);

@@ -17,10 +17,10 @@ class WritersTest : public RowsFixture {};
 
 TEST_F(WritersTest, XmlTakesOnlySitemapPages)
 {
-    fill({RowSpec("http://s.test/html"), RowSpec("http://s.test/upper", 200, "Text/HTML; charset=UTF-8"),
-          RowSpec("http://s.test/plain", 200, "text/plain"), RowSpec("http://s.test/png", 200, "image/png"),
-          RowSpec("http://s.test/gone", 404), RowSpec("http://s.test/moved", 301),
-          RowSpec("http://s.test/xhtml", 200, "application/xhtml+xml")});
+    fill({TestRow("http://s.test/html"), TestRow("http://s.test/upper", 200, "Text/HTML; charset=UTF-8"),
+          TestRow("http://s.test/plain", 200, "text/plain"), TestRow("http://s.test/png", 200, "image/png"),
+          TestRow("http://s.test/gone", 404), TestRow("http://s.test/moved", 301),
+          TestRow("http://s.test/xhtml", 200, "application/xhtml+xml")});
     const std::string xml = BuildXmlSitemap(rows, lines);
     for (const char* url : {"html", "upper", "plain"})
         EXPECT_NE(xml.find(std::string("<loc>http://s.test/") + url + "</loc>"), std::string::npos) << url;
@@ -31,8 +31,8 @@ TEST_F(WritersTest, XmlTakesOnlySitemapPages)
 
 TEST_F(WritersTest, XmlEntriesByteForByte)
 {
-    fill({RowSpec("http://s.test/?a=1&b='x'\"<>"), RowSpec("http://s.test/p").tags("", "", "0.5"),
-          RowSpec("http://s.test/all").tags("2024-03-05", "daily", "1")});
+    fill({TestRow("http://s.test/?a=1&b='x'\"<>"), TestRow("http://s.test/p").tags("", "", "0.5"),
+          TestRow("http://s.test/all").tags("2024-03-05", "daily", "1")});
     lines = {2, 0, 1};
     EXPECT_EQ(BuildXmlSitemap(rows, lines),
               std::string(kXmlHead) +
@@ -48,7 +48,7 @@ TEST_F(WritersTest, XmlEntriesByteForByte)
 
 TEST_F(WritersTest, XmlWithoutPages)
 {
-    fill({RowSpec("http://s.test/", 500)});
+    fill({TestRow("http://s.test/", 500)});
     EXPECT_EQ(BuildXmlSitemap(rows, lines), std::string(kXmlHead) + "\r\n</urlset>\r\n");
     EXPECT_EQ(BuildXmlSitemap(rows, {}), std::string(kXmlHead) + "\r\n</urlset>\r\n");
 }
@@ -66,8 +66,8 @@ std::string htmlPage(std::string_view date, std::string_view count, std::string_
 
 TEST_F(WritersTest, HtmlPagesByteForByte)
 {
-    fill({RowSpec("http://s.test/?a=1&b=2", 200, "text/html", "T\xC3\xA9"), RowSpec("http://s.test/untitled"),
-          RowSpec("http://s.test/doc.pdf", 200, "application/pdf", "Doc"), RowSpec("http://s.test/404", 404)});
+    fill({TestRow("http://s.test/?a=1&b=2", 200, "text/html", "T\xC3\xA9"), TestRow("http://s.test/untitled"),
+          TestRow("http://s.test/doc.pdf", 200, "application/pdf", "Doc"), TestRow("http://s.test/404", 404)});
     EXPECT_EQ(BuildHtmlSitemap(rows, lines, true, "05.03.2024"),
               htmlPage("05.03.2024", "2",
                        "<a href=\"http://s.test/?a=1&b=2\">T\xC3\xA9</a><br>\r\n"
@@ -86,7 +86,7 @@ TEST_F(WritersTest, HtmlWithoutRowsAndWithMarkupInTexts)
 
     // Angle brackets and quotes cannot close the attribute or open a tag; markers in texts
     // are not markers.
-    fill({RowSpec("http://s.test/\"><script>@@@caption", 200, "text/html", "<b>\"@@@url\"</b> & co")});
+    fill({TestRow("http://s.test/\"><script>@@@caption", 200, "text/html", "<b>\"@@@url\"</b> & co")});
     EXPECT_EQ(BuildHtmlSitemap(rows, lines, true, "d"),
               htmlPage("d", "1",
                        "<a href=\"http://s.test/&quot;&gt;&lt;script&gt;@@@caption\">"
@@ -96,7 +96,7 @@ TEST_F(WritersTest, HtmlWithoutRowsAndWithMarkupInTexts)
 TEST_F(WritersTest, WrittenFilesMatchTheBuiltText)
 {
     ScratchFolder folder;
-    fill({RowSpec("http://s.test/")});
+    fill({TestRow("http://s.test/")});
     WriteXmlSitemap(folder.file("s.xml"), rows, lines);
     WriteHtmlSitemap(folder.file("s.html"), rows, lines, false, "d");
     WriteUrlList(folder.file("s.txt"), rows, lines);
@@ -114,10 +114,10 @@ TEST_F(WritersTest, FailureWhileWritingKeepsTheOldFile)
     ScratchFolder folder;
     const std::string path = folder.file("old.csv");
     writeFileAtomically(path, "old");
-    std::vector<RowSpec> specs;
+    std::vector<TestRow> testRows;
     for (int i = 0; i < 20000; ++i)  // more than one buffer's worth reaches the disk first
-        specs.emplace_back("http://s.test/" + std::string(100, 'x') + std::to_string(i));
-    fill(specs);
+        testRows.emplace_back("http://s.test/" + std::string(100, 'x') + std::to_string(i));
+    fill(testRows);
     int calls = 0;
     EXPECT_THROW(WriteCsvFile(path, rows, lines,
                               [&](const std::string&) {
@@ -155,7 +155,7 @@ TEST_F(WritersTest, CsvTableAndProgress)
         "\"Change Frequency\",\"Priority\"\r\n";
     EXPECT_EQ(BuildCsvText(rows, {}), header);
 
-    fill({RowSpec("http://s.test/a.png", 404, "image/png"), RowSpec("http://s.test/", 200, "text/html", "a\"b").tags("2024-03-05", "daily", "0.5")});
+    fill({TestRow("http://s.test/a.png", 404, "image/png"), TestRow("http://s.test/", 200, "text/html", "a\"b").tags("2024-03-05", "daily", "0.5")});
     rows[0].Reason = "Not Found";
     std::vector<std::string> captions;
     const std::string csv = BuildCsvText(rows, lines, [&](const std::string& caption) { captions.push_back(caption); });

@@ -18,8 +18,8 @@ constexpr int kType = static_cast<int>(GridColumn::Type);
 constexpr int kStatus = static_cast<int>(GridColumn::Status);
 constexpr int kReason = static_cast<int>(GridColumn::Reason);
 
-struct RowSpec {
-    RowSpec(std::string u, int32_t s = 200, std::string t = "text/html", std::string ti = {})
+struct TestRow {
+    TestRow(std::string u, int32_t s = 200, std::string t = "text/html", std::string ti = {})
         : url(std::move(u)), status(s), type(std::move(t)), title(std::move(ti)) {}
     std::string url;
     int32_t status;
@@ -32,15 +32,15 @@ class GridFixture : public ::testing::Test {
 protected:
     GridFixture() : grid(rows) {}
 
-    void load(const std::vector<RowSpec>& specs)
+    void load(const std::vector<TestRow>& testRows)
     {
         grid.clearLines();
-        for (const RowSpec& spec : specs) {
+        for (const TestRow& testRow : testRows) {
             trow& row = rows.beginAppend();
-            row.Url = spec.url;
-            row.Status = spec.status;
-            row.ContentType = spec.type;
-            row.Title = spec.title;
+            row.Url = testRow.url;
+            row.Status = testRow.status;
+            row.ContentType = testRow.type;
+            row.Title = testRow.title;
             grid.addLine(rows.commitAppend());
         }
     }
@@ -257,19 +257,19 @@ TEST_F(GridFixture, KeySortAgreesWithCompareNodes)
     for (const Variant& variant : variants) {
         SCOPED_TRACE(variant.name);
         const std::string& prefix = variant.prefix;
-        std::vector<RowSpec> specs;
+        std::vector<TestRow> testRows;
         for (int i = 0; i < variant.count; ++i) {
             std::string url = i == variant.outlier ? "https://www.example.com/other" : prefix;
             const int length = static_cast<int>(random() % 30);
             for (int k = 0; k < length; ++k)
                 url.push_back(alphabet[random() % alphabet.size()]);
-            specs.emplace_back(url, static_cast<int32_t>(random() % 4) * 100);
+            testRows.emplace_back(url, static_cast<int32_t>(random() % 4) * 100);
         }
         for (int column : {kUrl, kStatus}) {
             for (bool ascending : {true, false}) {
                 SCOPED_TRACE("column " + std::to_string(column) + (ascending ? " up" : " down"));
-                load(specs);
-                std::vector<int> expected(specs.size());
+                load(testRows);
+                std::vector<int> expected(testRows.size());
                 for (size_t i = 0; i < expected.size(); ++i)
                     expected[i] = static_cast<int>(i);
                 std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
@@ -278,7 +278,7 @@ TEST_F(GridFixture, KeySortAgreesWithCompareNodes)
                 });
                 grid.sortLines(column, ascending);
                 for (size_t i = 0; i < expected.size(); ++i)
-                    ASSERT_EQ(grid.rowOf(static_cast<int>(i)), rows.RowCount() - static_cast<int32_t>(specs.size()) + expected[i]) << i;
+                    ASSERT_EQ(grid.rowOf(static_cast<int>(i)), rows.RowCount() - static_cast<int32_t>(testRows.size()) + expected[i]) << i;
             }
         }
     }
