@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // Every occurrence of `from` (ignoring case) replaced by `to`, left to right, never rescanning
@@ -54,19 +57,29 @@ std::string pageText(std::string_view body)
         body = body.substr(0, nul);
     std::string text;
     text.reserve(body.size() + body.size() / 16 + 2);
-    std::size_t i = 0;
-    while (i < body.size()) {
-        const auto end = body.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) {
-            text.append(body.substr(i));
-            text += "\r\n";
-            break;
-        }
-        text.append(body.substr(i, end - i));
+    // Two memchr cursors, one per line-end byte, so the page is scanned in long runs rather
+    // than byte by byte.
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    auto next = [end](const char* from, char c) {
+        const void* hit = std::memchr(from, c, static_cast<std::size_t>(end - from));
+        return hit ? static_cast<const char*>(hit) : end;
+    };
+    const char* cr = next(p, '\r');
+    const char* lf = next(p, '\n');
+    while (p < end) {
+        const char* stop = std::min(cr, lf);
+        text.append(p, stop);
         text += "\r\n";
-        i = end + 1;
-        if (body[end] == '\r' && i < body.size() && body[i] == '\n')
-            ++i;
+        if (stop == end)
+            break;
+        p = stop + 1;
+        if (*stop == '\r' && p < end && *p == '\n')
+            ++p;
+        if (cr < p)
+            cr = next(p, '\r');
+        if (lf < p)
+            lf = next(p, '\n');
     }
     return text;
 }

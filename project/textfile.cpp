@@ -13,18 +13,6 @@
 
 namespace {
 
-std::string fullPath(const std::string& path)
-{
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return ec ? path : absolute.string();
-}
-
-std::string fileMessage(const char* what, const std::string& path, int error)
-{
-    return std::string(what) + " \"" + fullPath(path) + "\". " + std::strerror(error);
-}
-
 // Closes a descriptor on every path out of a function.
 struct Descriptor {
     int fd;
@@ -65,16 +53,6 @@ bool writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
-std::string cannotCreateMessage(const std::string& path, int error)
-{
-    return fileMessage("Cannot create file", path, error);
-}
-
-std::string cannotOpenMessage(const std::string& path, int error)
-{
-    return fileMessage("Cannot open file", path, error);
-}
-
 namespace {
 constexpr size_t kFileBuffer = 1 << 20;
 }
@@ -84,7 +62,7 @@ AtomicFile::AtomicFile(std::string path)
 {
     const std::filesystem::path target(m_path);
     if (target.filename().empty())
-        throw FileError(cannotCreateMessage(m_path, EISDIR));
+        throw FileError(CannotCreateFileMessage(m_path, EISDIR));
     // A hidden name beside the destination; built step by step because g++ 12 warns
     // wrongly about "." + std::string at -O3.
     std::string name(".");
@@ -94,7 +72,7 @@ AtomicFile::AtomicFile(std::string path)
     const mode_t mode = modeFor(m_path);
     m_fd = ::mkstemp(m_temp.data());
     if (m_fd < 0)
-        throw FileError(cannotCreateMessage(m_path, errno));
+        throw FileError(CannotCreateFileMessage(m_path, errno));
     if (::fchmod(m_fd, mode) != 0)
         fail(errno);
     m_buffer.reserve(kFileBuffer);
@@ -113,7 +91,7 @@ void AtomicFile::fail(int error)
     ::close(m_fd);
     m_fd = -1;
     ::unlink(m_temp.c_str());
-    throw FileError(cannotCreateMessage(m_path, error));
+    throw FileError(CannotCreateFileMessage(m_path, error));
 }
 
 void AtomicFile::flush()
@@ -153,12 +131,12 @@ void AtomicFile::commit()
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(m_temp.c_str());
-        throw FileError(cannotCreateMessage(m_path, error));
+        throw FileError(CannotCreateFileMessage(m_path, error));
     }
     if (::rename(m_temp.c_str(), m_path.c_str()) != 0) {
         const int error = errno;
         ::unlink(m_temp.c_str());
-        throw FileError(cannotCreateMessage(m_path, error));
+        throw FileError(CannotCreateFileMessage(m_path, error));
     }
 }
 
@@ -173,13 +151,13 @@ std::string readWholeFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw FileError(cannotOpenMessage(path, errno));
+        throw FileError(CannotOpenFileMessage(path, errno));
     Descriptor file(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        throw FileError(cannotOpenMessage(path, errno));
+        throw FileError(CannotOpenFileMessage(path, errno));
     if (S_ISDIR(st.st_mode))
-        throw FileError(cannotOpenMessage(path, EISDIR));
+        throw FileError(CannotOpenFileMessage(path, EISDIR));
 
     // Read straight into the result; a file that grows meanwhile is read to its end.
     std::string data(static_cast<size_t>(std::max<off_t>(st.st_size, 0)), '\0');
@@ -191,7 +169,7 @@ std::string readWholeFile(const std::string& path)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw FileError(cannotOpenMessage(path, errno));
+            throw FileError(CannotOpenFileMessage(path, errno));
         }
         if (got == 0)
             break;
@@ -233,13 +211,13 @@ FileBytes::FileBytes(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw FileError(cannotOpenMessage(path, errno));
+        throw FileError(CannotOpenFileMessage(path, errno));
     Descriptor file(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        throw FileError(cannotOpenMessage(path, errno));
+        throw FileError(CannotOpenFileMessage(path, errno));
     if (S_ISDIR(st.st_mode))
-        throw FileError(cannotOpenMessage(path, EISDIR));
+        throw FileError(CannotOpenFileMessage(path, EISDIR));
 
     // One page more than the file holds, so that a file that grew since fstat shows up as
     // a full buffer and is then read to its end through a larger one.
@@ -247,7 +225,7 @@ FileBytes::FileBytes(const std::string& path)
     for (;;) {
         void* memory = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
         if (memory == MAP_FAILED)
-            throw FileError(cannotOpenMessage(path, errno));
+            throw FileError(CannotOpenFileMessage(path, errno));
         if (m_data) {
             std::memcpy(memory, m_data, m_size);
             ::munmap(m_data, m_capacity);
@@ -262,7 +240,7 @@ FileBytes::FileBytes(const std::string& path)
                 const int error = errno;
                 ::munmap(m_data, m_capacity);
                 m_data = nullptr;
-                throw FileError(cannotOpenMessage(path, error));
+                throw FileError(CannotOpenFileMessage(path, error));
             }
             if (got == 0)
                 return;

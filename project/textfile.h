@@ -5,21 +5,14 @@
 // half-written or destroyed file behind. Lines end in CR LF; readers accept CR LF, CR or LF.
 #pragma once
 
-#include <stdexcept>
+#include "settings/listfile.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
-// An error meant for the global error handler: what() is the exact text to show.
-class FileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// "Cannot create file "<path>". <reason>" and "Cannot open file "<path>". <reason>", the path
-// made absolute and the reason taken from errno.
-std::string cannotCreateMessage(const std::string& path, int error);
-std::string cannotOpenMessage(const std::string& path, int error);
+// Errors are FileError (settings/listfile.h), carrying "Cannot create file "<path>". <reason>"
+// or "Cannot open file "<path>". <reason>" with the path made absolute.
 
 // Replaces the file at path with bytes in one step; throws FileError ("Cannot create file").
 void writeFileAtomically(const std::string& path, std::string_view bytes);

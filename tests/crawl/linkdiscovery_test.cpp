@@ -15,6 +15,9 @@ TEST(PageText, LinesJoinedWithCrLfAndEndingAtNul)
         {"a\nb\rc\r\nd", "a\r\nb\r\nc\r\nd\r\n"},
         {"a\r\n", "a\r\n"},
         {"a\n\nb", "a\r\n\r\nb\r\n"},
+        {"a\r\rb", "a\r\n\r\nb\r\n"},
+        {"a\n\r\nb\r", "a\r\n\r\nb\r\n"},
+        {"\r\n\n", "\r\n\r\n"},
         {std::string("a\nb\0c\nd", 7), "a\r\nb\r\n"},
     };
     for (const Case& c : cases) {
