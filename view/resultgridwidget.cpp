@@ -153,6 +153,41 @@ void GridTableModel::endUpdate()
     endResetModel();
 }
 
+bool GridTableModel::headerClick(int column)
+{
+    if (m_grid.GridPlaceholder())
+        return false;
+    flush();
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int32_t> rowsBefore;
+    rowsBefore.reserve(size_t(before.size()));
+    for (const QModelIndex& index : before)
+        rowsBefore.push_back(index.row() < m_grid.lineCount() ? m_grid.rowOf(index.row()) : -1);
+
+    const bool sorted = m_grid.VSTHeaderClick(column);
+
+    // Each line carries its own row, so a row's new line tells where its indexes went.
+    const auto rows = m_grid.displayRows();
+    int32_t maxRow = -1;
+    for (const int32_t row : rows)
+        maxRow = std::max(maxRow, row);
+    std::vector<int> lineOfRow(size_t(maxRow + 1), -1);
+    for (size_t line = 0; line < rows.size(); ++line)
+        if (rows[line] >= 0)
+            lineOfRow[size_t(rows[line])] = int(line);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const int32_t row = rowsBefore[size_t(i)];
+        const int line = row >= 0 && row <= maxRow ? lineOfRow[size_t(row)] : -1;
+        after << (line >= 0 ? index(line, before[i].column()) : QModelIndex());
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    return sorted;
+}
+
 ResultGridWidget::ResultGridWidget(GridModel& grid, const RowTable& rows, QWidget* parent)
     : QTableView(parent)
     , m_rows(rows)
@@ -196,8 +231,6 @@ ResultGridWidget::ResultGridWidget(GridModel& grid, const RowTable& rows, QWidge
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ResultGridWidget::selectionToModel);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (m_syncing)
-                    return;
                 m_model->grid().setFocusedLine(current.isValid() ? current.row() : -1);
                 Q_EMIT clickAction();
             });
@@ -223,57 +256,21 @@ void ResultGridWidget::buildColumns()
 
 void ResultGridWidget::headerClick(int column)
 {
-    GridModel& grid = m_model->grid();
-    if (grid.GridPlaceholder())
-        return;
-    m_model->flush();
-    m_model->aboutToSort();
-    const bool sorted = grid.VSTHeaderClick(column);
-    m_model->sorted();
-    if (sorted)
-        selectionFromModel();
+    m_model->headerClick(column);
 }
 
 void ResultGridWidget::selectionToModel(const QItemSelection& selected, const QItemSelection& deselected)
 {
-    if (m_syncing)
-        return;
     GridModel& grid = m_model->grid();
     const int lines = grid.lineCount();
     for (const QItemSelectionRange& range : deselected)
         for (int line = range.top(); line <= range.bottom() && line < lines; ++line)
             grid.setSelected(line, false);
-    // A line stays selected while any of its cells is; full-row selection keeps them together.
+    // Full-row selection keeps a line's cells together, so a range's rows are its lines.
     for (const QItemSelectionRange& range : selected)
         for (int line = range.top(); line <= range.bottom() && line < lines; ++line)
             grid.setSelected(line, true);
     Q_EMIT clickAction();
-}
-
-void ResultGridWidget::selectionFromModel()
-{
-    // After a sort the selected flags and the focus moved with their lines; show them there.
-    const GridModel& grid = m_model->grid();
-    QItemSelection selection;
-    const int lines = grid.lineCount();
-    const int lastColumn = m_model->columnCount() - 1;
-    for (int line = 0; line < lines;) {
-        if (!grid.isSelected(line)) {
-            ++line;
-            continue;
-        }
-        int end = line;
-        while (end + 1 < lines && grid.isSelected(end + 1))
-            ++end;
-        selection.select(m_model->index(line, 0), m_model->index(end, lastColumn));
-        line = end + 1;
-    }
-    m_syncing = true;
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    const int focused = grid.focusedLine();
-    selectionModel()->setCurrentIndex(focused >= 0 ? m_model->index(focused, currentIndex().column() < 0 ? 0 : currentIndex().column()) : QModelIndex(),
-                                      QItemSelectionModel::NoUpdate);
-    m_syncing = false;
 }
 
 void ResultGridWidget::selectLines(const std::vector<int>& lines)

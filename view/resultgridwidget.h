@@ -56,8 +56,9 @@ public:
     void setTextFont(const QFont& font) { m_font = font; }
     void setColumnWidthSource(std::function<int(int)> widthOf) { m_columnWidth = std::move(widthOf); }
 
-    void aboutToSort() { Q_EMIT layoutAboutToBeChanged(); }
-    void sorted() { Q_EMIT layoutChanged(); }
+    // VSTHeaderClick: sorts by a column. Selection and focus travel with their lines through
+    // the persistent indexes, which costs O(n) however scattered the selection is.
+    bool headerClick(int column);
 
 private:
     GridModel& m_grid;
@@ -106,7 +107,6 @@ private:
     // VSTHeaderClick: sorts by the clicked column and keeps selection and focus on their lines.
     void headerClick(int column);
     void selectionToModel(const QItemSelection& selected, const QItemSelection& deselected);
-    void selectionFromModel();
     void buildColumns();
 
     const RowTable& m_rows;
@@ -115,5 +115,4 @@ private:
     QAction* m_copyAll = nullptr;
     QAction* m_copySelected = nullptr;
     QAction* m_copyCell = nullptr;
-    bool m_syncing = false;
 };

@@ -5,13 +5,17 @@
 #include "project/reportfile.h"
 #include "view/resultgridwidget.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QHeaderView>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
 
+#include <algorithm>
 #include <fstream>
 
 class PanelsTest : public GuiTest {
@@ -137,4 +141,27 @@ TEST_F(PanelsTest, HintsAppearOnlyForCellsThatDoNotFit)
     EXPECT_FALSE(model->data(url, Qt::ToolTipRole).isValid());
     grid->setColumnWidth(0, 40);
     EXPECT_EQ(model->data(url, Qt::ToolTipRole).toString(), QStringLiteral("http://127.0.0.1/page0"));
+}
+
+TEST_F(PanelsTest, SelectionAndFocusTravelWithTheirLinesWhenSorted)
+{
+    MainWindow& w = windowWithReport(10);
+    ResultGridWidget* grid = w.gridWidget();
+    grid->selectLines({1, 3}); // page1 and page3; the focus ends on page3
+    grid->horizontalHeader()->sectionClicked(0);
+    grid->horizontalHeader()->sectionClicked(0); // URL descending: page9 ... page0
+
+    std::vector<int> shown;
+    for (const QModelIndex& index : grid->selectionModel()->selectedRows())
+        shown.push_back(index.row());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (std::vector<int>{6, 8}));
+    EXPECT_TRUE(w.grid().isSelected(6));
+    EXPECT_TRUE(w.grid().isSelected(8));
+    EXPECT_EQ(w.grid().selectedCount(), 2);
+    EXPECT_EQ(grid->currentIndex().row(), 6);
+    EXPECT_EQ(w.grid().focusedLine(), 6);
+
+    grid->CopyUrlsToClipboard(true);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/page3\r\nhttp://127.0.0.1/page1\r\n"));
 }
