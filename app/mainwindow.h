@@ -128,7 +128,6 @@ private:
     std::unique_ptr<ProjectCommands> m_commands;
     bool m_diagnosticsOn = false;
     bool m_shownOnce = false;
-    bool m_closeAllowed = false;
 
     CrawlerPanelWidget* m_crawler = nullptr;
     UrlTagsWidget* m_tagsPanel = nullptr;

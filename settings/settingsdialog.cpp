@@ -110,6 +110,7 @@ SettingsDialog::SettingsDialog(ProjectSettings& settings, QWidget* parent)
     outer->addWidget(group);
     outer->addLayout(buttons);
     setMinimumWidth(520);
+    outer->setSizeConstraint(QLayout::SetFixedSize); // a fixed dialog border
 
     connect(m_preset, &QComboBox::currentIndexChanged, this, &SettingsDialog::presetChange);
     connect(m_ok, &QPushButton::clicked, this, &SettingsDialog::okClick);

@@ -165,3 +165,37 @@ TEST_F(PanelsTest, SelectionAndFocusTravelWithTheirLinesWhenSorted)
     grid->CopyUrlsToClipboard(true);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1/page3\r\nhttp://127.0.0.1/page1\r\n"));
 }
+
+TEST_F(PanelsTest, SitemapMenuEntriesOfferTheirOwnFiltersAndWriteTheFiles)
+{
+    MainWindow& w = windowWithReport(3);
+    struct Entry {
+        int position;
+        const char* filter;
+        const char* extension;
+        const char* file;
+        const char* expected; // text the written file contains
+    } const entries[] = {
+        {0, "Google XML sitemap file|*.xml", "xml", "map.xml", "<loc>http://127.0.0.1/page2</loc>"},
+        {1, "Html files|*.html", "html", "urls.html", ">http://127.0.0.1/page1</a>"},
+        {2, "HTML files|*.html", "html", "titles.html", ">No Title</a>"},
+        {3, "Text files|*.txt", "txt", "urls.txt", "http://127.0.0.1/page0\r\n"},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.file);
+        const std::string name = (folder() / entry.file).string();
+        prompts.fileNames = {name};
+        w.saveSitemapMenu()->actions()[entry.position]->trigger();
+        ASSERT_FALSE(prompts.saveDialogs.empty());
+        EXPECT_EQ(prompts.saveDialogs.back().filter, entry.filter);
+        EXPECT_EQ(prompts.saveDialogs.back().defaultExtension, entry.extension);
+        EXPECT_EQ(prompts.saveDialogs.back().initialName, "");
+        std::ifstream in(name, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_NE(text.find(entry.expected), std::string::npos) << text;
+    }
+    // A cancelled dialog writes nothing and changes nothing.
+    w.saveSitemapMenu()->actions()[0]->trigger();
+    EXPECT_TRUE(errors.empty());
+    EXPECT_FALSE(w.controller().data().ProjectModified);
+}
