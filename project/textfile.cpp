@@ -147,7 +147,10 @@ void writeFileAtomically(const std::string& path, std::string_view bytes)
     file.commit();
 }
 
-std::string readWholeFile(const std::string& path)
+namespace {
+
+// Opens a file for reading and tells its size; a folder is refused like an unreadable file.
+int openForReading(const std::string& path, off_t& size)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -158,9 +161,21 @@ std::string readWholeFile(const std::string& path)
         throw FileError(CannotOpenFileMessage(path, errno));
     if (S_ISDIR(st.st_mode))
         throw FileError(CannotOpenFileMessage(path, EISDIR));
+    file.fd = -1; // handed to the caller
+    size = st.st_size;
+    return fd;
+}
+
+} // namespace
+
+std::string readWholeFile(const std::string& path)
+{
+    off_t size = 0;
+    const int fd = openForReading(path, size);
+    Descriptor file(fd);
 
     // Read straight into the result; a file that grows meanwhile is read to its end.
-    std::string data(static_cast<size_t>(std::max<off_t>(st.st_size, 0)), '\0');
+    std::string data(static_cast<size_t>(std::max<off_t>(size, 0)), '\0');
     size_t filled = 0;
     for (;;) {
         if (filled == data.size())
@@ -209,19 +224,13 @@ bool LineCursor::next(std::string_view& line)
 
 FileBytes::FileBytes(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError(CannotOpenFileMessage(path, errno));
+    off_t size = 0;
+    const int fd = openForReading(path, size);
     Descriptor file(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        throw FileError(CannotOpenFileMessage(path, errno));
-    if (S_ISDIR(st.st_mode))
-        throw FileError(CannotOpenFileMessage(path, EISDIR));
 
     // One page more than the file holds, so that a file that grew since fstat shows up as
     // a full buffer and is then read to its end through a larger one.
-    size_t capacity = static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 4096;
+    size_t capacity = static_cast<size_t>(std::max<off_t>(size, 0)) + 4096;
     for (;;) {
         void* memory = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
         if (memory == MAP_FAILED)
