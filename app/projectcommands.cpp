@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QLocale>
 
+#include <chrono>
+
 ProjectCommands::ProjectCommands(CrawlController& controller, CrawlScreen& screen, GridModel& grid,
                                  ProjectSettings& settings, UserPrompts& prompts, GridHooks hooks)
     : m_controller(controller)
@@ -137,7 +139,24 @@ void ProjectCommands::Saveascsvfile1Click()
     if (!name)
         return;
     m_lastCsvName = *name;
-    WriteCsvFile(*name, m_controller.data().Rows, m_grid.displayRows(),
-                 [this](const std::string& caption) { m_screen.setWindowCaption(caption); });
+    // A window manager redraws the title on every change, which would make a large export
+    // spend its time there: row counts are shown at most every 40 ms, the last one always.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastShown = Clock::now() - std::chrono::seconds(1);
+    std::string held;
+    const auto progress = [&](const std::string& caption) {
+        const bool rowCount = caption.rfind("Writing rows ", 0) == 0;
+        const Clock::time_point now = Clock::now();
+        if (rowCount && now - lastShown < std::chrono::milliseconds(40)) {
+            held = caption;
+            return;
+        }
+        if (!rowCount && !held.empty())
+            m_screen.setWindowCaption(held);
+        held.clear();
+        m_screen.setWindowCaption(caption);
+        lastShown = now;
+    };
+    WriteCsvFile(*name, m_controller.data().Rows, m_grid.displayRows(), progress);
     m_screen.setWindowCaption(kApplicationTitle);
 }

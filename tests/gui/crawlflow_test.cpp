@@ -283,9 +283,12 @@ TEST_F(CrawlFlowTest, CsvExportShowsItsProgressInTheCaption)
     ASSERT_EQ(prompts.saveDialogs.size(), 1u);
     EXPECT_EQ(prompts.saveDialogs[0].filter, "CSV file|*.csv");
     EXPECT_EQ(prompts.saveDialogs[0].defaultExtension, "csv");
-    EXPECT_EQ(captions, (std::vector<QString>{QStringLiteral("Writing rows 1"), QStringLiteral("Writing rows 2"),
-                                              QStringLiteral("Writing rows 3"), QStringLiteral("Writing rows 4"),
-                                              QStringLiteral("Writing to file..."), QStringLiteral("Tarnwick")}));
+    // Row counts are spaced in time; the first and the last are always shown.
+    ASSERT_GE(captions.size(), 4u);
+    EXPECT_EQ(captions.front(), QStringLiteral("Writing rows 1"));
+    EXPECT_EQ(captions[captions.size() - 3], QStringLiteral("Writing rows 4"));
+    EXPECT_EQ(captions[captions.size() - 2], QStringLiteral("Writing to file..."));
+    EXPECT_EQ(captions.back(), QStringLiteral("Tarnwick"));
     std::ifstream in(csv, std::ios::binary);
     std::string header;
     std::getline(in, header);
