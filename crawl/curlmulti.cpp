@@ -2,7 +2,11 @@
 
 #include <QSocketNotifier>
 
+#include <sys/epoll.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <stdexcept>
 
@@ -22,23 +26,6 @@ void warnMulti(const char* what, CURLMcode rc)
 }
 
 } // namespace
-
-// The notifiers of one socket libcurl asked us to watch. Notifiers are deleted through the
-// event loop: the one being retired may be the very one whose signal is running.
-struct CurlMulti::SocketWatch {
-    QSocketNotifier* read = nullptr;
-    QSocketNotifier* write = nullptr;
-
-    ~SocketWatch()
-    {
-        for (QSocketNotifier* n : {read, write}) {
-            if (n) {
-                n->setEnabled(false);
-                n->deleteLater();
-            }
-        }
-    }
-};
 
 CurlMulti::CurlMulti(QObject* parent) : QObject(parent)
 {
@@ -62,6 +49,12 @@ CurlMulti::CurlMulti(QObject* parent) : QObject(parent)
     if (rc != CURLM_OK)
         throw std::runtime_error(std::string("libcurl multi set-up failed: ") + curl_multi_strerror(rc));
 
+    m_epoll = epoll_create1(EPOLL_CLOEXEC);
+    if (m_epoll < 0)
+        throw std::runtime_error("the socket watch set could not be created");
+    m_epollNotifier = new QSocketNotifier(m_epoll, QSocketNotifier::Read, this);
+    connect(m_epollNotifier, &QSocketNotifier::activated, this, &CurlMulti::onSocketsReady);
+
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { drive(CURL_SOCKET_TIMEOUT, 0); });
 }
@@ -75,10 +68,11 @@ CurlMulti::~CurlMulti()
     }
     m_running.clear();
     m_orphans.clear();
-    m_watches.clear();
-    m_retired.clear();
-    m_multi.reset();
+    m_multi.reset(); // may still tell the socket callback to forget sockets
     m_share.reset();
+    m_watches.clear();
+    m_epollNotifier->setEnabled(false);
+    ::close(m_epoll);
 }
 
 void CurlMulti::setConnectTo(const std::vector<std::string>& entries)
@@ -139,7 +133,6 @@ void CurlMulti::stop(CurlTransfer& transfer)
         return;
     }
     removeHandle(&transfer);
-    m_retired.clear();
     finish(&transfer, CURLE_ABORTED_BY_CALLBACK);
 }
 
@@ -157,54 +150,74 @@ void CurlMulti::release(std::unique_ptr<CurlTransfer> transfer)
         return;
     }
     removeHandle(transfer.get());
-    m_retired.clear();
 }
 
 int CurlMulti::socketCallback(CURL*, curl_socket_t socket, int what, void* userp, void*)
 {
-    auto* self = static_cast<CurlMulti*>(userp);
-    const auto it = self->m_watches.find(socket);
-    self->updateSocket(socket, what, it == self->m_watches.end() ? nullptr : it->second.get());
+    static_cast<CurlMulti*>(userp)->updateSocket(socket, what);
     return 0;
 }
 
-void CurlMulti::updateSocket(curl_socket_t socket, int what, SocketWatch* watch)
+void CurlMulti::updateSocket(curl_socket_t socket, int what)
 {
+    const auto it = m_watches.find(socket);
     if (what == CURL_POLL_REMOVE) {
-        // Off at once; freed after socket_action returns, since libcurl may hand the same
-        // descriptor back before then.
-        const auto it = m_watches.find(socket);
-        if (it != m_watches.end()) {
-            if (it->second->read)
-                it->second->read->setEnabled(false);
-            if (it->second->write)
-                it->second->write->setEnabled(false);
-            m_retired.push_back(std::move(it->second));
+        // Only forgotten here: libcurl closes the socket right after, which takes it out of the
+        // epoll set without a call of ours. One left open is taken out when it next reports.
+        if (it != m_watches.end())
             m_watches.erase(it);
-        }
         return;
     }
-    if (!watch) {
-        auto created = std::make_unique<SocketWatch>();
-        watch = created.get();
-        m_watches[socket] = std::move(created);
+    if (it != m_watches.end() && it->second == what)
+        return;
+    if (what == CURL_POLL_NONE) {
+        epoll_ctl(m_epoll, EPOLL_CTL_DEL, socket, nullptr);
+        m_watches[socket] = what;
+        return;
     }
-    const bool wantRead = what == CURL_POLL_IN || what == CURL_POLL_INOUT;
-    const bool wantWrite = what == CURL_POLL_OUT || what == CURL_POLL_INOUT;
-    if (wantRead && !watch->read) {
-        watch->read = new QSocketNotifier(socket, QSocketNotifier::Read, this);
-        connect(watch->read, &QSocketNotifier::activated, this,
-                [this, socket] { drive(socket, CURL_CSELECT_IN); });
+    epoll_event event{};
+    event.events = (what == CURL_POLL_IN || what == CURL_POLL_INOUT ? EPOLLIN : 0u)
+                   | (what == CURL_POLL_OUT || what == CURL_POLL_INOUT ? EPOLLOUT : 0u);
+    event.data.fd = socket;
+    const bool known = it != m_watches.end() && it->second != CURL_POLL_NONE;
+    int rc = epoll_ctl(m_epoll, known ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket, &event);
+    // The set may still hold a socket libcurl let go of without closing it, or may have lost
+    // one closed and reopened under the same number.
+    if (rc != 0 && errno == EEXIST)
+        rc = epoll_ctl(m_epoll, EPOLL_CTL_MOD, socket, &event);
+    else if (rc != 0 && errno == ENOENT)
+        rc = epoll_ctl(m_epoll, EPOLL_CTL_ADD, socket, &event);
+    if (rc != 0) {
+        std::perror("tarnwick: epoll_ctl");
+        return;
     }
-    if (wantWrite && !watch->write) {
-        watch->write = new QSocketNotifier(socket, QSocketNotifier::Write, this);
-        connect(watch->write, &QSocketNotifier::activated, this,
-                [this, socket] { drive(socket, CURL_CSELECT_OUT); });
+    m_watches[socket] = what;
+}
+
+void CurlMulti::onSocketsReady()
+{
+    epoll_event events[64];
+    const int count = epoll_wait(m_epoll, events, 64, 0);
+    for (int i = 0; i < count; ++i) {
+        const curl_socket_t socket = events[i].data.fd;
+        const auto it = m_watches.find(socket);
+        if (it == m_watches.end()) {
+            // A socket libcurl let go of but has not closed (or an earlier drive of this round
+            // let go of it): out of the set, or it would wake the loop again and again.
+            epoll_ctl(m_epoll, EPOLL_CTL_DEL, socket, nullptr);
+            continue;
+        }
+        const int what = it->second;
+        const uint32_t ready = events[i].events;
+        // An error or hang-up wakes whichever side is waited on, as a socket notifier would.
+        int action = 0;
+        if ((what == CURL_POLL_IN || what == CURL_POLL_INOUT) && (ready & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+            action |= CURL_CSELECT_IN;
+        if ((what == CURL_POLL_OUT || what == CURL_POLL_INOUT) && (ready & (EPOLLOUT | EPOLLERR)))
+            action |= CURL_CSELECT_OUT;
+        if (action != 0)
+            drive(socket, action);
     }
-    if (watch->read)
-        watch->read->setEnabled(wantRead);
-    if (watch->write)
-        watch->write->setEnabled(wantWrite);
 }
 
 int CurlMulti::timerCallback(CURLM*, long timeoutMs, void* userp)
@@ -277,7 +290,6 @@ void CurlMulti::afterDrive()
             finish(t, CURLE_FAILED_INIT);
         }
     }
-    m_retired.clear();
 }
 
 void CurlMulti::failAll(CURLcode result)

@@ -1,6 +1,7 @@
 // CurlMulti runs every transfer of the program inside the Qt event loop: it owns libcurl's
 // multi handle and the share handle that keeps the TLS session cache, watches libcurl's sockets
-// with QSocketNotifiers and its time-out with one single-shot QTimer.
+// through one epoll set (itself watched by a single QSocketNotifier) and its time-out with one
+// single-shot QTimer.
 //
 // Nothing here ever calls a curl_multi_* function from inside a libcurl callback: starts,
 // stops and releases asked for while libcurl is being driven are carried out right after
@@ -84,11 +85,10 @@ public:
     int runningCount() const { return static_cast<int>(m_running.size()); }
 
 private:
-    struct SocketWatch;
-
     static int socketCallback(CURL* easy, curl_socket_t socket, int what, void* userp, void* socketp);
     static int timerCallback(CURLM* multi, long timeoutMs, void* userp);
-    void updateSocket(curl_socket_t socket, int what, SocketWatch* watch);
+    void updateSocket(curl_socket_t socket, int what);
+    void onSocketsReady();
     void drive(curl_socket_t socket, int events);
     void afterDrive();
     void readCompletions();
@@ -100,8 +100,12 @@ private:
     std::unique_ptr<CURLSH, CurlShareDeleter> m_share;
     CurlSlistPtr m_connectTo;
     QTimer m_timer;
-    std::unordered_map<curl_socket_t, std::unique_ptr<SocketWatch>> m_watches;
-    std::vector<std::unique_ptr<SocketWatch>> m_retired;
+    // One notifier per socket would cost the event loop a wake-up for every change of what a
+    // socket waits for (several per request); the epoll set changes with one call instead,
+    // and the event loop polls a single descriptor however many transfers run.
+    int m_epoll = -1;
+    QSocketNotifier* m_epollNotifier = nullptr;
+    std::unordered_map<curl_socket_t, int> m_watches; // socket -> libcurl's CURL_POLL_* wish
     std::unordered_set<CurlTransfer*> m_running;
     std::vector<CurlTransfer*> m_pendingStarts;
     std::vector<CurlTransfer*> m_pendingStops;
