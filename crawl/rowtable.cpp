@@ -9,7 +9,20 @@ RowTable::RowTable()
 
 void RowTable::grow()
 {
-    m_blocks.push_back(std::make_unique<trow[]>(kGrowthStep));
+    ++m_blockCount;
+    m_chunks.resize(static_cast<std::size_t>(m_blockCount) * (kGrowthStep / kChunkRows));
+}
+
+std::unique_ptr<trow[]>& RowTable::makeChunk(std::unique_ptr<trow[]>& chunk)
+{
+    chunk = std::make_unique<trow[]>(kChunkRows);
+    return chunk;
+}
+
+const trow& RowTable::untouchedRow()
+{
+    static const trow reset;
+    return reset;
 }
 
 void RowTable::reset()

@@ -1,8 +1,9 @@
 // The result table: every completed request of a scan, in completion order.
 //
 // Rows live in fixed blocks of kGrowthStep so that growing never moves a row or copies a
-// string, and a row index stays valid for the whole scan. The head row of each redirect
-// chain is indexed, so redirect bookkeeping never scans the table.
+// string, and a row index stays valid for the whole scan. A block's rows are made in small
+// chunks when first touched, so a new table does not fault in megabytes of empty rows.
+// The head row of each redirect chain is indexed, so redirect bookkeeping never scans the table.
 #pragma once
 
 #include "crawl/row.h"
@@ -19,10 +20,19 @@ public:
     RowTable();
 
     int32_t RowCount() const { return m_rowCount; }
-    int32_t capacity() const { return static_cast<int32_t>(m_blocks.size()) * kGrowthStep; }
+    int32_t capacity() const { return m_blockCount * kGrowthStep; }
 
-    trow& operator[](int32_t index) { return m_blocks[block(index)][offset(index)]; }
-    const trow& operator[](int32_t index) const { return m_blocks[block(index)][offset(index)]; }
+    trow& operator[](int32_t index)
+    {
+        std::unique_ptr<trow[]>& chunk = m_chunks[chunkOf(index)];
+        return (chunk ? chunk : makeChunk(chunk))[offset(index)];
+    }
+    // A row never touched reads as a reset row.
+    const trow& operator[](int32_t index) const
+    {
+        const std::unique_ptr<trow[]>& chunk = m_chunks[chunkOf(index)];
+        return chunk ? chunk[offset(index)] : untouchedRow();
+    }
 
     // Every row becomes a reset row and the table is empty again; capacity is kept.
     void reset();
@@ -41,11 +51,16 @@ public:
     const std::vector<int32_t>& chainRows(int32_t chainId) const;
 
 private:
-    static int32_t block(int32_t index) { return index / kGrowthStep; }
-    static int32_t offset(int32_t index) { return index % kGrowthStep; }
+    static constexpr int32_t kChunkRows = 1000; // divides kGrowthStep
+    static_assert(kGrowthStep % kChunkRows == 0);
+    static int32_t chunkOf(int32_t index) { return index / kChunkRows; }
+    static int32_t offset(int32_t index) { return index % kChunkRows; }
+    static std::unique_ptr<trow[]>& makeChunk(std::unique_ptr<trow[]>& chunk);
+    static const trow& untouchedRow();
     void grow();
 
-    std::vector<std::unique_ptr<trow[]>> m_blocks;
+    std::vector<std::unique_ptr<trow[]>> m_chunks; // null until a row in it is touched
+    int32_t m_blockCount = 0;
     int32_t m_rowCount = 0;
     int32_t m_highWater = 0; // rows below this may hold data and need resetting
     std::unordered_map<int32_t, std::vector<int32_t>> m_chains;
