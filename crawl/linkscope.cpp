@@ -4,31 +4,36 @@
 #include "crawl/crawldata.h"
 #include "crawl/urisplit.h"
 
+#include <string_view>
+
 namespace {
 
-std::string withoutFirstWww(std::string host)
+std::string withoutFirstWww(std::string_view host)
 {
-    const auto www = host.find("www.");
+    std::string out(host);
+    const auto www = out.find("www.");
     if (www != std::string::npos)
-        host.erase(www, 4);
-    return host;
+        out.erase(www, 4);
+    return out;
 }
 
 } // namespace
 
 bool admitUrl(CrawlData& data, bool stayInPath, std::string url)
 {
-    std::string spaced;
-    spaced.reserve(url.size());
-    for (char c : url) {
-        if (c == ' ')
-            spaced += "%20";
-        else
-            spaced += c;
+    if (url.find(' ') != std::string::npos) {
+        std::string spaced;
+        spaced.reserve(url.size() + 8);
+        for (char c : url) {
+            if (c == ' ')
+                spaced += "%20";
+            else
+                spaced += c;
+        }
+        url = std::move(spaced);
     }
-    url = std::move(spaced);
 
-    const std::string host = SplitUri(url).host;
+    const std::string_view host = UriHost(url);
     // A URL without a host ("mailto:", "javascript:") is never on the site, even in a list scan
     // where the start host is empty too.
     if (host.empty() || withoutFirstWww(host) != withoutFirstWww(data.StartHost))

@@ -138,7 +138,8 @@ void CrawlController::HtmlParser1ParseLink(HtmlParser& sender, const HtmlLink& l
     const auto hash = url.find('#');
     if (hash != std::string::npos)
         url.erase(hash);
-    url = replaceExact(url, "&amp;", "&");
+    if (url.find("&amp;") != std::string::npos)
+        url = replaceExact(url, "&amp;", "&");
     if (m_settings.maxLengthOn && url.size() > static_cast<std::size_t>(m_settings.maxLength))
         return;
     if (m_settings.exclusionsOn) {

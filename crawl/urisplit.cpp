@@ -60,6 +60,35 @@ UriParts SplitUri(const std::string& url)
     return parts;
 }
 
+namespace {
+
+bool isSlash(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+} // namespace
+
+std::string_view UriHost(std::string_view url)
+{
+    // Backslashes count as slashes, as in SplitUri.
+    std::size_t separator = std::string_view::npos;
+    for (std::size_t i = url.find(':'); i != std::string_view::npos && i + 2 < url.size(); i = url.find(':', i + 1)) {
+        if (isSlash(url[i + 1]) && isSlash(url[i + 2])) {
+            separator = i;
+            break;
+        }
+    }
+    if (separator == std::string_view::npos)
+        return {};
+    std::string_view authority = url.substr(separator + 3);
+    authority = authority.substr(0, std::min(authority.find_first_of("/?#\\"), authority.size()));
+    const auto at = authority.rfind('@');
+    if (at != std::string_view::npos)
+        authority.remove_prefix(at + 1);
+    return authority.substr(0, authority.find(':'));
+}
+
 std::string UriPrefix(const UriParts& parts)
 {
     std::string out = parts.scheme + "://" + parts.host;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 struct UriParts {
     std::string scheme;
@@ -18,6 +19,9 @@ struct UriParts {
 };
 
 UriParts SplitUri(const std::string& url);
+
+// SplitUri(url).host without building the other parts: a view into `url`.
+std::string_view UriHost(std::string_view url);
 
 // Scheme, "://", host, ":" and port when a port was given, path, document, query: the URL
 // without user name, password or fragment.

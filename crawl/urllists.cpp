@@ -47,6 +47,28 @@ bool CaseLess::operator()(std::string_view a, std::string_view b) const
     return a.size() < b.size();
 }
 
+std::size_t CaseHash::operator()(std::string_view text) const noexcept
+{
+    // FNV-1a over the folded bytes.
+    std::size_t hash = 14695981039346656037ull;
+    for (char c : text) {
+        hash ^= static_cast<unsigned char>(foldChar(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool CaseEqual::operator()(std::string_view a, std::string_view b) const noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (foldChar(a[i]) != foldChar(b[i]))
+            return false;
+    }
+    return true;
+}
+
 bool UrlQueue::contains(std::string_view entry) const
 {
     return m_sorted.find(entry) != m_sorted.end() || m_pendingKeys.find(entry) != m_pendingKeys.end();

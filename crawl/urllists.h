@@ -51,16 +51,32 @@ private:
     std::set<std::string, CaseLess> m_pendingKeys;
 };
 
+// Hash and equality of texts that ignore ASCII case, so that a lookup needs no folded copy.
+struct CaseHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept;
+};
+struct CaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+
 // A set of URLs hashed on the case-folded text; only membership and the count are used.
 class UrlSet {
 public:
-    bool add(std::string_view entry) { return m_keys.insert(asciiLower(entry)).second; }
-    bool contains(std::string_view entry) const { return m_keys.count(asciiLower(entry)) != 0; }
+    bool add(std::string_view entry)
+    {
+        if (contains(entry))
+            return false;
+        m_keys.emplace(entry);
+        return true;
+    }
+    bool contains(std::string_view entry) const { return m_keys.find(entry) != m_keys.end(); }
     std::size_t size() const { return m_keys.size(); }
     void clear() { m_keys.clear(); }
 
 private:
-    std::unordered_set<std::string> m_keys;
+    std::unordered_set<std::string, CaseHash, CaseEqual> m_keys;
 };
 
 // A queued entry split into its URL and, for a redirect hop, the chain it continues.

@@ -28,12 +28,15 @@ TEST(SplitUri, Parts)
         {"http://", "http", "", "", "/", "", "", "http:///"},
         {"mailto:someone@h", "", "", "", "", "", "", ""},
         {"HTTP://h/", "HTTP", "h", "", "/", "", "", "HTTP://h/"},
+        {"http:/\\a@b:1\\c", "http", "b", "1", "/", "c", "", "http://b:1/c"},
+        {"x:y://h#f", "x:y", "h", "", "/", "", "", "x:y://h/"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
         const UriParts parts = SplitUri(c.url);
         EXPECT_EQ(parts.scheme, c.scheme);
         EXPECT_EQ(parts.host, c.host);
+        EXPECT_EQ(UriHost(c.url), c.host) << "the link path's shortcut must find the same host";
         EXPECT_EQ(parts.port, c.port);
         EXPECT_EQ(parts.path, c.path);
         EXPECT_EQ(parts.document, c.document);
