@@ -11,6 +11,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -328,6 +329,24 @@ void ResultGridWidget::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void ResultGridWidget::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    // The column rules run on below the last line, down to the bottom of the grid.
+    const int lines = m_model->rowCount();
+    const int bottom = lines > 0 ? rowViewportPosition(lines - 1) + rowHeight(lines - 1) : 0;
+    if (bottom >= viewport()->height())
+        return;
+    QPainter painter(viewport());
+    const QStyleOptionViewItem option;
+    painter.setPen(QColor(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this))));
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const int x = columnViewportPosition(column) + columnWidth(column) - 1;
+        if (x >= 0 && x < viewport()->width())
+            painter.drawLine(x, std::max(bottom, 0), x, viewport()->height());
+    }
 }
 
 QMenu* ResultGridWidget::PopupMenu1Popup()
