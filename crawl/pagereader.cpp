@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr std::size_t kKeepPageTextBytes = 1u << 20;
+
 // Every occurrence of `from` (ignoring case) replaced by `to`, left to right, never rescanning
 // replaced text.
 std::string replaceNoCase(const std::string& text, std::string_view from, std::string_view to)
@@ -52,10 +54,17 @@ std::string replaceExact(const std::string& text, std::string_view from, std::st
 
 std::string pageText(std::string_view body)
 {
+    std::string text;
+    pageText(body, text);
+    return text;
+}
+
+void pageText(std::string_view body, std::string& text)
+{
     const auto nul = body.find('\0');
     if (nul != std::string_view::npos)
         body = body.substr(0, nul);
-    std::string text;
+    text.clear();
     text.reserve(body.size() + body.size() / 16 + 2);
     // Two memchr cursors, one per line-end byte, so the page is scanned in long runs rather
     // than byte by byte.
@@ -81,7 +90,6 @@ std::string pageText(std::string_view body)
         if (lf < p)
             lf = next(p, '\n');
     }
-    return text;
 }
 
 void CrawlController::ReadPage(int slotNumber)
@@ -94,8 +102,13 @@ void CrawlController::ReadPage(int slotNumber)
             ~ParsingGuard() { slot.Parsing = false; }
         } guard{slot};
         slot.ParseScan = m_scanGeneration;
-        slot.Parser->ParseDocument(pageText(slot.Body));
+        // The slot's own buffer: a page read here may pump the event loop, and another slot's
+        // page may be read meanwhile, never this slot's.
+        pageText(slot.Body, slot.PageText);
+        slot.Parser->ParseDocument(slot.PageText);
     }
+    if (slot.PageText.capacity() > kKeepPageTextBytes)
+        std::string().swap(slot.PageText); // one giant page must not pin its memory in the slot
     if (slot.DonePending)
         finishDeferredDone(slotNumber);
 }

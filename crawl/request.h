@@ -25,6 +25,7 @@ struct trequest {
     bool Attachment = false;
     bool TimedOut = false;
     std::string Body;       // receive buffer, filled by the client
+    std::string PageText;   // the body prepared for the tokenizer; kept to reuse its memory
     std::unique_ptr<HtmlParser> Parser; // the slot's own tokenizer; its Tag is the slot number
 
     // A completion that arrived while the body was still being parsed; handled when the

@@ -300,7 +300,13 @@ void HtmlParser::EmitText(std::string_view text, HtmlTag* enclosing, int positio
   HtmlTag* tag = acquire(HtmlTagKind::Plain);
   tag->reset(this, enclosing, position);
   tag->m_textNode = true;
-  tag->m_source.assign(text);
+  if (text.data() == m_textBuf.data() && text.size() == m_textBuf.size()) {
+    // The run buffer is emptied right after this call: hand it over instead of copying it,
+    // and let the run continue in the object's old buffer.
+    tag->m_source.swap(m_textBuf);
+  } else {
+    tag->m_source.assign(text);
+  }
   append(tag);
   if (m_currentLink != nullptr) m_currentLink->m_linkTags.push_back(tag);
   HtmlTable* table = nullptr;
