@@ -21,11 +21,23 @@
 
 namespace {
 
-double cpuSeconds()
+double toSeconds(const timeval& t)
+{
+    return t.tv_sec + t.tv_usec / 1e6;
+}
+
+double userSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return toSeconds(usage.ru_utime);
+}
+
+double systemSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return toSeconds(usage.ru_stime);
 }
 
 } // namespace
@@ -69,7 +81,8 @@ int main(int argc, char* argv[])
             worstLateMs = std::max(worstLateMs, gap - 10);
     });
 
-    const double cpuBefore = cpuSeconds();
+    const double userBefore = userSeconds();
+    const double systemBefore = systemSeconds();
     QElapsedTimer wall;
     wall.start();
     sinceTick.start();
@@ -85,10 +98,13 @@ int main(int argc, char* argv[])
     }
     app.exec();
     const double seconds = wall.elapsed() / 1000.0;
-    const double cpu = cpuSeconds() - cpuBefore;
+    const double user = userSeconds() - userBefore;
+    const double system = systemSeconds() - systemBefore;
     const auto urls = screen.lines().size();
-    std::printf("%zu URLs in %.2f s = %.0f URLs/s; CPU %.0f us/URL; worst event-loop stall %lld ms (%ld probe ticks)\n",
-                urls, seconds, urls / seconds, cpu / std::max<size_t>(urls, 1) * 1e6,
+    const double perUrl = 1e6 / static_cast<double>(std::max<size_t>(urls, 1));
+    std::printf("%zu URLs in %.2f s = %.0f URLs/s; CPU %.0f us/URL (user %.0f, system %.0f); "
+                "worst event-loop stall %lld ms (%ld probe ticks)\n",
+                urls, seconds, urls / seconds, (user + system) * perUrl, user * perUrl, system * perUrl,
                 static_cast<long long>(worstLateMs), ticks);
     return 0;
 }
