@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -242,21 +243,47 @@ void MainWindow::buildStatusBar()
             statusBar()->addWidget(m_panels[i], 1);
         }
     }
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(100);
+    connect(m_statusTimer, &QTimer::timeout, this, [this] { flushStatusPanels(); });
 }
 
 void MainWindow::showMessage(const std::string& text)
 {
-    // A notice such as the end of a scan finds every line on screen.
+    // A notice such as the end of a scan finds every line and status text on screen.
     m_gridWidget->tableModel()->flush();
+    flushStatusPanels();
     m_prompts->message(text);
 }
 
-bool MainWindow::askYesNo(const std::string& text) { return m_prompts->askYesNo(text); }
+bool MainWindow::askYesNo(const std::string& text)
+{
+    flushStatusPanels();
+    return m_prompts->askYesNo(text);
+}
 
 void MainWindow::setStatusPanel(int panel, const std::string& text)
 {
-    if (panel >= 0 && panel < 4)
-        m_panels[panel]->setText(wide(text));
+    if (panel < 0 || panel >= 4)
+        return;
+    m_pendingPanels[panel] = text;
+    if (m_controller && m_controller->scanning()) {
+        if (!m_statusTimer->isActive())
+            m_statusTimer->start();
+        return;
+    }
+    flushStatusPanels();
+}
+
+void MainWindow::flushStatusPanels() const
+{
+    for (int i = 0; i < 4; ++i) {
+        if (m_pendingPanels[i]) {
+            m_panels[i]->setText(wide(*m_pendingPanels[i]));
+            m_pendingPanels[i].reset();
+        }
+    }
 }
 
 void MainWindow::setWindowCaption(const std::string& text) { setWindowTitle(wide(text)); }
@@ -334,7 +361,7 @@ void MainWindow::LoadSettings()
 {
     ::LoadSettings(m_settings, m_options.programFolder);
     m_controller->setWorkingSettings(m_settings.working());
-    m_panels[3]->setText(wide(m_settings.summary()));
+    setStatusPanel(3, m_settings.summary());
 }
 
 void MainWindow::SaveSettings()

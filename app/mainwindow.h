@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AboutWindow;
 class CrawlerPanelWidget;
@@ -22,6 +23,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 class RawHeaderWindow;
 class ResultGridWidget;
 class SettingsDialog;
@@ -87,7 +89,11 @@ public:
     AboutWindow* aboutWindow() const { return m_about; }
     ProjectSettings& settings() { return m_settings; }
     TagSettings& tags() { return m_tags; }
-    QLabel* statusPanel(int panel) const { return m_panels[panel]; }
+    QLabel* statusPanel(int panel) const
+    {
+        flushStatusPanels();
+        return m_panels[panel];
+    }
     QPlainTextEdit* diagnosticsList() const { return m_activeUrlsView; }
     QPlainTextEdit* diagnosticsHistogram() const { return m_histogramView; }
     QPushButton* activeUrlsButton() const { return m_activeUrlsButton; }
@@ -136,6 +142,11 @@ private:
     QPlainTextEdit* m_histogramView = nullptr;
     QPushButton* m_activeUrlsButton = nullptr;
     QLabel* m_panels[4] = {};
+    // During a scan every completed request rewrites the status bar; the texts reach the
+    // labels a few times a second instead, since each change re-lays out the whole bar.
+    void flushStatusPanels() const;
+    mutable std::optional<std::string> m_pendingPanels[4];
+    QTimer* m_statusTimer = nullptr;
     QMenu* m_saveSitemapMenu = nullptr;
     QMenu* m_reportMenu = nullptr;
     QMenu* m_helpMenu = nullptr;

@@ -90,6 +90,11 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
 void GridTableModel::addLine(int32_t row)
 {
     m_grid.addLine(row);
+    scheduleFlush();
+}
+
+void GridTableModel::scheduleFlush()
+{
     if (m_updateDepth == 0 && !m_flushTimer.isActive())
         m_flushTimer.start(std::max<qint64>(0, kFlushSpacingMs - m_sinceFlush.elapsed()));
 }
@@ -97,7 +102,12 @@ void GridTableModel::addLine(int32_t row)
 void GridTableModel::flush()
 {
     const int lines = m_grid.lineCount();
-    if (m_updateDepth > 0 || lines == m_shownLines)
+    if (m_updateDepth > 0)
+        return;
+    if (m_refreshPending && m_shownLines > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_shownLines - 1, m_grid.columnCount() - 1));
+    m_refreshPending = false;
+    if (lines == m_shownLines)
         return;
     if (lines < m_shownLines) {
         // The model lost lines behind our back (cleared directly): start over.
@@ -132,8 +142,10 @@ void GridTableModel::showPlaceholder()
 
 void GridTableModel::refresh()
 {
-    if (m_shownLines > 0)
-        Q_EMIT dataChanged(index(0, 0), index(m_shownLines - 1, m_grid.columnCount() - 1));
+    // Redirect hops ask for a repaint many times a second during a crawl; one per batch is
+    // enough, since every cell is read from the live rows when it is painted.
+    m_refreshPending = true;
+    scheduleFlush();
 }
 
 void GridTableModel::beginUpdate()

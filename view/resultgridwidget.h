@@ -23,7 +23,7 @@ class GridTableModel final : public QAbstractTableModel {
 public:
     // An insertion into a view of a million lines costs milliseconds, whatever its size:
     // batches are spaced so that a fast crawl cannot spend its time re-laying out the view.
-    static constexpr int kFlushSpacingMs = 50;
+    static constexpr int kFlushSpacingMs = 100;
 
     GridTableModel(GridModel& grid, QObject* parent);
 
@@ -44,7 +44,7 @@ public:
     void showPlaceholder();
     // Shows the lines added since the last flush with one insertion.
     void flush();
-    // Repaints every visible cell from the live rows.
+    // Repaints every visible cell from the live rows, with the next batch.
     void refresh();
 
     // Begin/end-update bracketing; the end also shows the lines added in between.
@@ -61,8 +61,11 @@ public:
     bool headerClick(int column);
 
 private:
+    void scheduleFlush();
+
     GridModel& m_grid;
     int m_shownLines = 0;
+    bool m_refreshPending = false;
     int m_updateDepth = 0;
     QTimer m_flushTimer;
     QElapsedTimer m_sinceFlush;
