@@ -38,11 +38,11 @@ bool admitUrl(CrawlData& data, bool stayInPath, std::string url)
     // where the start host is empty too.
     if (host.empty() || withoutFirstWww(host) != withoutFirstWww(data.StartHost))
         return false;
-    if (data.Seen.contains(url) || data.Queue.contains(url))
+    if (data.Seen.contains(url))
         return false;
     if (stayInPath && url.compare(0, data.StartPrefix.size(), data.StartPrefix) != 0)
         return false;
-    return data.Queue.add(url);
+    return data.Queue.add(url); // refuses a URL already queued (ignoring case) by itself
 }
 
 std::optional<std::string> resolveLocation(const std::string& requestUrl, const std::string& value)

@@ -47,7 +47,7 @@ bool CaseLess::operator()(std::string_view a, std::string_view b) const
     return a.size() < b.size();
 }
 
-std::size_t CaseHash::operator()(std::string_view text) const noexcept
+std::size_t CaseHash::operator()(std::string_view text) const
 {
     // FNV-1a over the folded bytes.
     std::size_t hash = 14695981039346656037ull;

@@ -52,9 +52,11 @@ private:
 };
 
 // Hash and equality of texts that ignore ASCII case, so that a lookup needs no folded copy.
+// The hash is deliberately not noexcept: the standard library then keeps each entry's hash,
+// so a lookup in a large set compares texts only on a full hash match, as with std::hash.
 struct CaseHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept;
+    std::size_t operator()(std::string_view text) const;
 };
 struct CaseEqual {
     using is_transparent = void;
