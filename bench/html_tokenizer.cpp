@@ -46,7 +46,7 @@ std::string words(Rng& rng, int count) {
 
 std::string href(Rng& rng) {
   switch (rng.next() % 4) {
-    case 0: return "/" + words(rng, 1) + "/" + words(rng, 1) + "-" + std::to_string(rng.range(1, 9999)) + ".html";
+    case 0: return std::string(1, '/').append(words(rng, 1)).append("/").append(words(rng, 1)).append("-").append(std::to_string(rng.range(1, 9999))).append(".html");
     case 1: return "https://www.example.com/" + words(rng, 1) + "?id=" + std::to_string(rng.range(1, 99999)) + "&amp;p=2";
     case 2: return "../" + words(rng, 1) + "/";
     default: return words(rng, 1) + ".php#" + words(rng, 1);

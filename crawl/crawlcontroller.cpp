@@ -22,18 +22,6 @@ int64_t steadyMilliseconds()
         .count();
 }
 
-// Blanks and control characters off both ends.
-std::string trimControls(const std::string& text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 std::string replaceBlanks(const std::string& text)
 {
     std::string out;
@@ -114,7 +102,7 @@ void CrawlController::Button1Click()
 
 void CrawlController::Button12Click()
 {
-    const std::string trimmed = trimControls(m_screen.startUrlText());
+    const std::string trimmed = trimBlanks(m_screen.startUrlText());
     m_screen.setStartUrlText(trimmed);
     const std::string url = replaceBlanks(trimmed);
 

@@ -50,7 +50,7 @@ UriParts SplitUri(const std::string& url)
     const std::string head = remainder.substr(0, paramsAt);
     const auto lastSlash = head.rfind('/');
     const std::size_t documentStart = lastSlash == std::string::npos ? 0 : lastSlash + 1;
-    parts.path = "/" + remainder.substr(0, documentStart);
+    parts.path.assign(1, '/').append(remainder, 0, documentStart);
     if (question != std::string::npos) {
         parts.document = remainder.substr(documentStart, question - documentStart);
         parts.query = remainder.substr(question);

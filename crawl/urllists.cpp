@@ -13,6 +13,17 @@ char foldChar(char c)
 
 } // namespace
 
+std::string trimBlanks(std::string_view text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
 std::string asciiLower(std::string_view text)
 {
     std::string out(text);

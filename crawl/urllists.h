@@ -15,6 +15,8 @@ std::string asciiLower(std::string_view text);
 // True when `text` contains `needle` with A-Z and a-z taken as equal.
 bool containsNoCase(std::string_view text, std::string_view needle);
 bool startsWithNoCase(std::string_view text, std::string_view prefix);
+// The text without blanks and control characters (bytes up to 32) at either end.
+std::string trimBlanks(std::string_view text);
 
 struct CaseLess {
     using is_transparent = void;

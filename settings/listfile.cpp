@@ -141,7 +141,10 @@ std::string LoadTextFromFile(const fs::path& path)
 void SaveTextToFile(std::string_view content, const fs::path& path)
 {
     const fs::path full = fullPath(path);
-    std::string temporary = (full.parent_path() / ("." + full.filename().string() + ".XXXXXX")).string();
+    // Built step by step: g++ 12 warns wrongly (-Wrestrict) about "." + std::string at -O3.
+    std::string hidden(".");
+    hidden.append(full.filename().string()).append(".XXXXXX");
+    std::string temporary = (full.parent_path() / hidden).string();
     const mode_t mode = modeForReplacement(full);
 
     FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));

@@ -82,3 +82,11 @@ TEST(QueueEntry, HopEntriesSplitAtTheLastCodeOne)
         EXPECT_EQ(split.chainId, c.chainId);
     }
 }
+
+TEST(TextHelpers, TrimBlanksTakesControlCharactersOffBothEnds)
+{
+    EXPECT_EQ(trimBlanks(" \t\r\n http://a/ b \x01\x1f"), "http://a/ b");
+    EXPECT_EQ(trimBlanks("\x7f" "x"), "\x7f" "x") << "DEL is not a control character here";
+    EXPECT_EQ(trimBlanks(" \t "), "");
+    EXPECT_EQ(trimBlanks("\xa0x"), "\xa0x") << "8-bit bytes stay";
+}
