@@ -39,9 +39,9 @@ void ProjectCommands::ExportHTMLsitemap1Click()
     WriteHtmlSitemap(true, {"HTML files|*.html", "html", ""});
 }
 
-void ProjectCommands::WriteHtmlSitemap(bool titleInLink, const FileDialogSpec& spec)
+void ProjectCommands::WriteHtmlSitemap(bool titleInLink, const FileDialogRequest& request)
 {
-    const auto name = m_prompts.saveFileName(spec);
+    const auto name = m_prompts.saveFileName(request);
     if (!name)
         return;
     const std::string date
@@ -73,9 +73,9 @@ void ProjectCommands::SaveReport1Click()
     SaveReportAs({"Tarnwick file|*.sitemap", "sitemap", ""});
 }
 
-void ProjectCommands::SaveReportAs(const FileDialogSpec& spec)
+void ProjectCommands::SaveReportAs(const FileDialogRequest& request)
 {
-    const auto name = m_prompts.saveFileName(spec);
+    const auto name = m_prompts.saveFileName(request);
     if (!name)
         return;
     CrawlData& data = m_controller.data();

@@ -34,8 +34,8 @@ public:
     bool confirmDiscardUnsaved();
 
 private:
-    void WriteHtmlSitemap(bool titleInLink, const FileDialogSpec& spec);
-    void SaveReportAs(const FileDialogSpec& spec);
+    void WriteHtmlSitemap(bool titleInLink, const FileDialogRequest& request);
+    void SaveReportAs(const FileDialogRequest& request);
 
     CrawlController& m_controller;
     CrawlScreen& m_screen;

@@ -9,21 +9,21 @@ QString title() { return QStringLiteral("Tarnwick"); }
 
 QString fromLocal(const std::string& text) { return QString::fromLocal8Bit(text.data(), qsizetype(text.size())); }
 
-std::optional<std::string> runFileDialog(QWidget* parent, const FileDialogSpec& spec, bool save)
+std::optional<std::string> runFileDialog(QWidget* parent, const FileDialogRequest& request, bool save)
 {
     QFileDialog dialog(parent, title());
-    dialog.setNameFilter(fromLocal(toolkitFilter(spec.filter)));
-    dialog.setDefaultSuffix(fromLocal(spec.defaultExtension));
+    dialog.setNameFilter(fromLocal(toolkitFilter(request.filter)));
+    dialog.setDefaultSuffix(fromLocal(request.defaultExtension));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The toolkit's own dialog asks before overwriting, and accepts any characters in names.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (!spec.initialName.empty())
-        dialog.selectFile(fromLocal(spec.initialName));
+    if (!request.initialName.empty())
+        dialog.selectFile(fromLocal(request.initialName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return withDefaultExtension(dialog.selectedFiles().constFirst().toLocal8Bit().toStdString(),
-                                spec.defaultExtension);
+                                request.defaultExtension);
 }
 
 } // namespace
@@ -39,12 +39,12 @@ bool PromptsDialog::askYesNo(const std::string& text)
         == QMessageBox::Yes;
 }
 
-std::optional<std::string> PromptsDialog::saveFileName(const FileDialogSpec& spec)
+std::optional<std::string> PromptsDialog::saveFileName(const FileDialogRequest& request)
 {
-    return runFileDialog(m_parent, spec, true);
+    return runFileDialog(m_parent, request, true);
 }
 
-std::optional<std::string> PromptsDialog::openFileName(const FileDialogSpec& spec)
+std::optional<std::string> PromptsDialog::openFileName(const FileDialogRequest& request)
 {
-    return runFileDialog(m_parent, spec, false);
+    return runFileDialog(m_parent, request, false);
 }

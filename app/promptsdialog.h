@@ -11,8 +11,8 @@ public:
 
     void message(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
-    std::optional<std::string> saveFileName(const FileDialogSpec& spec) override;
-    std::optional<std::string> openFileName(const FileDialogSpec& spec) override;
+    std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> openFileName(const FileDialogRequest& request) override;
 
 private:
     QWidget* m_parent;

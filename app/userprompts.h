@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     std::string filter;           // "Name|*.ext", the way the menu commands describe it
     std::string defaultExtension; // without the dot; appended when the user types none
     std::string initialName;      // file name offered when the dialog opens
@@ -20,9 +20,9 @@ public:
     // A confirmation with Yes and No; true for Yes.
     virtual bool askYesNo(const std::string& text) = 0;
     // Save dialog with overwrite confirmation; nothing when cancelled.
-    virtual std::optional<std::string> saveFileName(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
     // Open dialog for an existing file; nothing when cancelled.
-    virtual std::optional<std::string> openFileName(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
 };
 
 // "Tarnwick file|*.sitemap" becomes the toolkit's "Tarnwick file (*.sitemap)".

@@ -26,8 +26,8 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     std::deque<bool> answers;                 // next Yes/No answers; No when none is left
-    std::vector<FileDialogSpec> saveDialogs;
-    std::vector<FileDialogSpec> openDialogs;
+    std::vector<FileDialogRequest> saveDialogs;
+    std::vector<FileDialogRequest> openDialogs;
     std::deque<std::optional<std::string>> fileNames; // next file dialog results; cancel when none
 
     void message(const std::string& text) override { messages.push_back(text); }
@@ -40,14 +40,14 @@ public:
         answers.pop_front();
         return answer;
     }
-    std::optional<std::string> saveFileName(const FileDialogSpec& spec) override
+    std::optional<std::string> saveFileName(const FileDialogRequest& request) override
     {
-        saveDialogs.push_back(spec);
+        saveDialogs.push_back(request);
         return nextName();
     }
-    std::optional<std::string> openFileName(const FileDialogSpec& spec) override
+    std::optional<std::string> openFileName(const FileDialogRequest& request) override
     {
-        openDialogs.push_back(spec);
+        openDialogs.push_back(request);
         return nextName();
     }
 
