@@ -6,6 +6,7 @@
 // under xvfb-run; the program folder is a temporary one)
 #include "app/mainwindow.h"
 #include "app/userprompts.h"
+#include "bench/stallprobe.h"
 #include "crawl/curlclient.h"
 
 #include <QApplication>
@@ -13,20 +14,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // Answers every prompt No and ends the run at the finish message.
 class QuietPrompts final : public UserPrompts {
@@ -37,8 +29,8 @@ public:
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
     bool askYesNo(const std::string&) override { return false; }
-    std::optional<std::string> saveFileName(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> openFileName(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 } // namespace
@@ -73,31 +65,20 @@ int main(int argc, char* argv[])
     QCoreApplication::processEvents();
     window.controller().setWorkingSettings(WorkingSettings{connections, "1.1", "Tarnwick v1.3"});
 
-    QElapsedTimer sinceTick;
-    qint64 worstLateMs = 0;
-    long ticks = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.setInterval(10);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 gap = sinceTick.restart();
-        if (ticks++ > 0)
-            worstLateMs = std::max(worstLateMs, gap - 10);
-    });
-
-    const double cpuBefore = cpuSeconds();
+    StallProbe probe;
+    const CpuTimes before = CpuTimes::now();
     QElapsedTimer wall;
     wall.start();
-    sinceTick.start();
     probe.start();
     window.setStartUrlText(start);
     window.controller().Button1Click();
     app.exec();
     const double seconds = wall.elapsed() / 1000.0;
-    const double cpu = cpuSeconds() - cpuBefore;
+    const CpuTimes times = CpuTimes::now() - before;
+    const double cpu = times.user + times.system;
     const int urls = window.grid().lineCount();
     std::printf("GUI: %d URLs in %.2f s = %.0f URLs/s; CPU %.0f us/URL; worst event-loop stall %lld ms (%ld probe ticks)\n",
-                urls, seconds, urls / seconds, cpu / std::max(urls, 1) * 1e6, static_cast<long long>(worstLateMs),
-                ticks);
+                urls, seconds, urls / seconds, cpu / std::max(urls, 1) * 1e6, static_cast<long long>(probe.worstLateMs()),
+                probe.ticks());
     return 0;
 }
