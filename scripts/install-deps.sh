@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   openssl nginx apache2-utils
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick xdotool
+  fonts-dejavu-core xvfb xauth imagemagick xdotool
   python3 time curl
 )
 
